@@ -1,0 +1,71 @@
+# Entry points for a newcomer: `make run` starts the game, `make test` runs every
+# test headless. Each build kind has its own folder under build/.
+
+JOBS ?= $(shell nproc)
+CTEST_ARGS ?=
+FUZZ_SECONDS ?= 60
+HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+# The thread tests: every suite whose name speaks of threads, monitors or concurrency.
+TSAN_TESTS ?= Thread|Monitor|Concurren
+
+.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+define configure
+	cmake -S . -B build/$(1) -DCMAKE_BUILD_TYPE=$(2) $(3) >/dev/null
+endef
+
+build: deps
+	$(call configure,debug,Debug,)
+	cmake --build build/debug -j $(JOBS)
+
+run: deps
+	$(call configure,release,RelWithDebInfo,-DRIPPLE_TESTS=OFF)
+	cmake --build build/release -j $(JOBS)
+	@if [ -x build/release/ripple ]; then \
+	  echo "Starting build/release/ripple"; exec build/release/ripple; \
+	else \
+	  echo "The game's entry point is not built yet; the library, tools and tests are."; \
+	  echo "Once it exists, 'make run' starts build/release/ripple."; \
+	fi
+
+test: build
+	cd build/debug && $(HEADLESS) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+test-asan: deps
+	$(call configure,asan,Debug,-DRIPPLE_SANITIZE=address)
+	cmake --build build/asan -j $(JOBS)
+	cd build/asan && $(HEADLESS) ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+test-tsan: deps
+	$(call configure,tsan,Debug,-DRIPPLE_SANITIZE=thread)
+	cmake --build build/tsan -j $(JOBS)
+	cd build/tsan && $(HEADLESS) TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)' $(CTEST_ARGS)
+
+bench: deps
+	$(call configure,bench,Release,-DRIPPLE_TESTS=OFF -DRIPPLE_BENCH=ON)
+	cmake --build build/bench -j $(JOBS)
+	@for b in build/bench/bench/*Bench; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; $(HEADLESS) "$$b" || exit 1; \
+	done
+
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DRIPPLE_TESTS=OFF -DRIPPLE_FUZZ=ON -DRIPPLE_SANITIZE=address \
+	  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+	cmake --build build/fuzz -j $(JOBS)
+	@echo "Fuzz targets are in build/fuzz/fuzz/; run one with e.g."
+	@echo "  build/fuzz/fuzz/TokenizerFuzz -max_total_time=$(FUZZ_SECONDS) fuzz/corpus/TokenizerFuzz"
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

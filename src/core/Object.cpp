@@ -1,0 +1,162 @@
+#include "core/Object.h"
+
+#include "core/String.h"
+
+#include <chrono>
+#include <condition_variable>
+
+namespace lang {
+
+namespace {
+
+// Guards only the lazy creation of each object's monitor and wait event.
+// Never destroyed, so objects that outlive static destruction can still lock.
+std::mutex& classInitLock() {
+    static std::mutex* lock = new std::mutex;
+    return *lock;
+}
+
+unsigned char foldCase(unsigned char c) {
+    // Upper to lower case in code page 1252, as the platform's case-insensitive
+    // comparison of ANSI text does.
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return c + 0x20;
+    switch (c) {
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+        return c + 0x10;
+    case 0x9F:
+        return 0xFF;
+    default:
+        return c;
+    }
+}
+
+constexpr int32_t destroyingCount = 1 << 30;
+
+} // namespace
+
+struct Object::WaitEvent {
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool set = false;
+};
+
+bool ansiEqualsIgnoreCase(const char* a, const char* b) {
+    if (!a || !b)
+        return false;
+    while (*a && *b) {
+        if (foldCase(static_cast<unsigned char>(*a)) != foldCase(static_cast<unsigned char>(*b)))
+            return false;
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+Object::Object() {
+    classInitLock();
+}
+
+Object::~Object() {
+    delete monitor.load(std::memory_order_acquire);
+    delete waitEvent.load(std::memory_order_acquire);
+}
+
+int Object::addRef() const {
+    return refCount.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+int Object::release() const {
+    int count = refCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (count <= 0) {
+        // A destructor may still take the object's own monitor guard (which
+        // adds and releases a reference); park the count far from zero so that
+        // cannot start a second destruction.
+        refCount.store(destroyingCount, std::memory_order_relaxed);
+        delete this;
+    }
+    return count;
+}
+
+void Object::ensureMonitor() const {
+    if (monitorReady.load(std::memory_order_acquire))
+        return;
+    std::lock_guard<std::mutex> guard(classInitLock());
+    if (!monitorReady.load(std::memory_order_relaxed)) {
+        monitor.store(new std::recursive_mutex, std::memory_order_release);
+        monitorReady.store(true, std::memory_order_release);
+    }
+}
+
+int Object::lock() const {
+    ensureMonitor();
+    monitor.load(std::memory_order_acquire)->lock();
+    return ++lockDepth;
+}
+
+void Object::unlock() const {
+    --lockDepth;
+    monitor.load(std::memory_order_acquire)->unlock();
+}
+
+int Object::hashCode() const {
+    return 0;
+}
+
+bool Object::equals(const Object* other) const {
+    return other == this;
+}
+
+Ref<String> Object::toString() const {
+    return adopt(new String("lang.Object"));
+}
+
+int Object::wait(int milliseconds) const {
+    WaitEvent* event = waitEvent.load(std::memory_order_acquire);
+    if (!event) {
+        std::lock_guard<std::mutex> guard(classInitLock());
+        event = waitEvent.load(std::memory_order_relaxed);
+        if (!event) {
+            event = new WaitEvent;
+            waitEvent.store(event, std::memory_order_release);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> guard(event->mutex);
+        event->set = false;
+    }
+    int depth = lockDepth;
+    for (int i = 0; i < depth; ++i)
+        unlock();
+    {
+        std::unique_lock<std::mutex> guard(event->mutex);
+        if (milliseconds < 0)
+            event->signal.wait(guard, [event] { return event->set; });
+        else
+            event->signal.wait_for(guard, std::chrono::milliseconds(milliseconds),
+                                   [event] { return event->set; });
+    }
+    int result = 0;
+    for (int i = 0; i < depth; ++i)
+        result = lock();
+    return result;
+}
+
+void Object::notify() const {
+    WaitEvent* event = waitEvent.load(std::memory_order_acquire);
+    if (!event)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(event->mutex);
+        event->set = true;
+    }
+    event->signal.notify_all();
+}
+
+bool Object::instanceOf(const char* className) const {
+    return ansiEqualsIgnoreCase(className, "Object");
+}
+
+} // namespace lang

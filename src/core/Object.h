@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/Forward.h"
+#include "core/Ref.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+namespace lang {
+
+// Root of every class: an atomic reference count (1 after construction), a
+// lazily created re-entrant monitor with wait/notify, and an instance test by
+// case-insensitive class name.
+class Object {
+public:
+    Object();
+    Object(const Object&) : Object() {}
+    Object& operator=(const Object&) { return *this; }
+
+    // Reference counting. release() destroys the object when the count drops to
+    // 0 or below; objects embedded by value or static are never released to 0.
+    virtual int addRef() const;
+    virtual int release() const;
+
+    // Monitor. lock() returns the new depth; re-entrant for the holding thread.
+    virtual int lock() const;
+    virtual void unlock() const;
+
+    virtual int hashCode() const;
+    virtual bool equals(const Object* other) const;
+    // Returns a new string owned by the caller.
+    virtual Ref<String> toString() const;
+
+    // Gives up the monitor completely while waiting for notify() or the time
+    // limit (-1: none), then takes it again at the same depth. The caller
+    // cannot tell a notification from a time-out.
+    virtual int wait(int milliseconds) const;
+    virtual int wait() const { return wait(-1); }
+    // Wakes every thread waiting at this moment (a manual-reset event: it stays
+    // set until the next wait() resets it).
+    virtual void notify() const;
+    virtual void notifyAll() const { notify(); }
+
+    virtual bool instanceOf(const char* className) const;
+    virtual ~Object();
+
+    int getRefCount() const { return refCount.load(std::memory_order_relaxed); }
+    // Depth of the monitor as seen by its holder.
+    int getLockDepth() const { return lockDepth; }
+
+private:
+    struct WaitEvent;
+    void ensureMonitor() const;
+
+    mutable std::atomic<int32_t> refCount{1};
+    mutable std::atomic<std::recursive_mutex*> monitor{nullptr};
+    mutable std::atomic<WaitEvent*> waitEvent{nullptr};
+    mutable int32_t lockDepth = 0;
+    mutable std::atomic<bool> monitorReady{false};
+};
+
+// Case-insensitive equality of two 8-bit texts in code page 1252; used by the
+// instance tests and String.equalsIgnoreCase.
+bool ansiEqualsIgnoreCase(const char* a, const char* b);
+
+// Scoped monitor guard: addRef and lock on entry, unlock and release on exit.
+class Synchronized {
+public:
+    explicit Synchronized(const Object* object) : object(object) {
+        object->addRef();
+        object->lock();
+    }
+    ~Synchronized() {
+        object->unlock();
+        object->release();
+    }
+    Synchronized(const Synchronized&) = delete;
+    Synchronized& operator=(const Synchronized&) = delete;
+
+private:
+    const Object* object;
+};
+
+} // namespace lang
