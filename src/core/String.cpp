@@ -135,7 +135,7 @@ String::~String() {
 }
 
 void String::setText(const char* text, int count) {
-    count = std::min(count, maxLength);
+    count = std::clamp(count, 0, maxLength);
     if (capacity > count) {
         std::memmove(chars, text, count);
         chars[count] = 0;
@@ -378,8 +378,8 @@ bool String::instanceOf(const char* className) const {
 }
 
 bool isNameChar(int c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == ' ' || c == '-' || c == '.' || (c >= 192 && c <= 255);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+           c == '-' || c == '.' || (c >= 192 && c <= 255);
 }
 
 } // namespace lang

@@ -1,5 +1,5 @@
-#include "core/Class.h"
 #include "core/Object.h"
+#include "core/Class.h"
 #include "core/String.h"
 
 #include <gtest/gtest.h>

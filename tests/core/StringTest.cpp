@@ -1,5 +1,5 @@
-#include "core/Hashtable.h"
 #include "core/String.h"
+#include "core/Hashtable.h"
 
 #include <climits>
 #include <cstring>
