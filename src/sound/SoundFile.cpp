@@ -85,6 +85,7 @@ std::unique_ptr<SoundFile> SoundFile::finishOpen(std::unique_ptr<SoundFile> file
         return nullptr;
     file->rate = info.samplerate;
     file->channels = info.channels;
+    file->declaredFrames = info.frames;
     // Floating-point data is scaled to the full 16-bit range, not clipped.
     sf_command(static_cast<SNDFILE*>(file->handle), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
     file->scratch.resize(static_cast<size_t>(scratchFrames) * info.channels);

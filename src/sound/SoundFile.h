@@ -23,6 +23,8 @@ public:
 
     int getRate() const { return rate; }
     int getChannels() const { return channels; }
+    // Frames the header announces (may be wrong for damaged files).
+    int64_t getDeclaredFrames() const { return declaredFrames; }
 
     // Decodes up to `frames` stereo frames into `out`; the number decoded, 0 at
     // the end or on a decoding error.
@@ -48,6 +50,7 @@ private:
     MemorySource memory;
     int rate = 0;
     int channels = 0;
+    int64_t declaredFrames = 0;
     std::vector<int16_t> scratch;
 };
 

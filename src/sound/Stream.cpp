@@ -16,14 +16,14 @@ Stream::~Stream() {
 
 Ref<Stream> Stream::open(SoundEngine* engine, const void* data, size_t size) {
     auto file = SoundFile::openMemory(data, size);
-    if (!file)
+    if (!file || file->getDeclaredFrames() <= 0)
         return nullptr;
     return adopt(new Stream(engine, std::move(file)));
 }
 
 Ref<Stream> Stream::openFile(SoundEngine* engine, const char* path) {
     auto file = SoundFile::openFile(path);
-    if (!file)
+    if (!file || file->getDeclaredFrames() <= 0)
         return nullptr;
     return adopt(new Stream(engine, std::move(file)));
 }

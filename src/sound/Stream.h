@@ -11,7 +11,8 @@ class Stream : public BufferedSource {
 public:
     ~Stream() override;
 
-    // Null when the data is not a readable sound. The memory is read while
+    // Null when the data is not a readable sound or holds no frames. The
+    // memory is read while
     // the stream plays: the caller keeps it valid and unchanged until the
     // stream is destroyed.
     static lang::Ref<Stream> open(SoundEngine* engine, const void* data, size_t size);
