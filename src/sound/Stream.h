@@ -12,9 +12,8 @@ public:
     ~Stream() override;
 
     // Null when the data is not a readable sound or holds no frames. The
-    // memory is read while
-    // the stream plays: the caller keeps it valid and unchanged until the
-    // stream is destroyed.
+    // memory is read while the stream plays: the caller keeps it valid and
+    // unchanged until the stream is destroyed.
     static lang::Ref<Stream> open(SoundEngine* engine, const void* data, size_t size);
     static lang::Ref<Stream> openFile(SoundEngine* engine, const char* path);
 
