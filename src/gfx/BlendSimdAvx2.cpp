@@ -58,7 +58,15 @@ struct Avx2Ops {
     static reg sub16(reg a, reg b) { return _mm256_sub_epi16(a, b); }
     static reg mullo16(reg a, reg b) { return _mm256_mullo_epi16(a, b); }
     static reg mulhi16(reg a, reg b) { return _mm256_mulhi_epi16(a, b); }
+    static reg mulhiu16(reg a, reg b) { return _mm256_mulhi_epu16(a, b); }
     static reg min16(reg a, reg b) { return _mm256_min_epi16(a, b); }
+    // Each lane's alpha in both of its 16-bit halves.
+    static reg alphaWords(reg s, reg) {
+        const reg spread =
+            _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3,
+                             -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+        return _mm256_shuffle_epi8(s, spread);
+    }
     static reg addsu8(reg a, reg b) { return _mm256_adds_epu8(a, b); }
     static reg cmpgt32(reg a, reg b) { return _mm256_cmpgt_epi32(a, b); }
     static reg cmpeq32(reg a, reg b) { return _mm256_cmpeq_epi32(a, b); }

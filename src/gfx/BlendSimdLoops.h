@@ -20,13 +20,21 @@ namespace lang::simdloops {
 template <class V>
 struct Constants {
     typename V::reg level, tintRB, tintAG;
-    typename V::reg maskRB, maskAG, alpha, max255, weightMin, weightFull, word256, word128;
+    typename V::reg maskRB, maskAG, alpha, max255, lowBitsClear;
+    // Alpha thresholds: below alphaMin a pixel is invisible, above alphaFull
+    // it is fully opaque (a * level against 128 and 32,640).
+    typename V::reg alphaMin, alphaFull, alphaShadow;
+    bool level128;
 };
+
+static inline int32_t ceilDiv(int32_t a, int32_t b) {
+    return (a + b - 1) / b;
+}
 
 template <class V>
 Constants<V> makeConstants(const Composition& c) {
     Constants<V> k;
-    k.level = V::set32(static_cast<uint32_t>(c.level));
+    k.level = V::set32((static_cast<uint32_t>(c.level) << 16) | static_cast<uint32_t>(c.level));
     k.tintRB =
         V::set32((static_cast<uint32_t>(c.tintRed) << 16) | static_cast<uint32_t>(c.tintBlue));
     k.tintAG = V::set32((128u << 16) | static_cast<uint32_t>(c.tintGreen));
@@ -34,17 +42,12 @@ Constants<V> makeConstants(const Composition& c) {
     k.maskAG = V::set32(0xFF00FF00u);
     k.alpha = V::set32(0xFF000000u);
     k.max255 = V::set32(0x00FF00FFu);
-    k.weightMin = V::set32(128);
-    k.weightFull = V::set32(32639);
-    k.word256 = V::set32(0x01000100u);
-    k.word128 = V::set32(0x00800080u);
+    k.lowBitsClear = V::set32(0xFFFEFFFEu);
+    k.alphaMin = V::set32(static_cast<uint32_t>(ceilDiv(128, c.level)));
+    k.alphaFull = V::set32(static_cast<uint32_t>(ceilDiv(32640, c.level) - 1));
+    k.alphaShadow = V::set32(static_cast<uint32_t>(ceilDiv(256, c.level)));
+    k.level128 = c.level == 128;
     return k;
-}
-
-// Both 16-bit halves of each lane set to the lane's low half.
-template <class V>
-typename V::reg splat16(typename V::reg x) {
-    return V::or_(x, V::template slli32<16>(x));
 }
 
 // (x * tint) / 128 per word, saturated at 255.
@@ -53,89 +56,85 @@ typename V::reg tintWords(typename V::reg x, typename V::reg tint, const Constan
     return V::min16(V::template srli16<7>(V::mullo16(x, tint)), k.max255);
 }
 
-// d + floor(f * (t - d) / 256) per word, for t up to 510 and f up to 256:
-// the 32-bit product is rebuilt from its low and high halves.
-template <class V>
-typename V::reg lerpWide(typename V::reg d, typename V::reg t, typename V::reg f,
-                         const Constants<V>& k) {
-    typename V::reg diff = V::sub16(t, d);
-    typename V::reg lo = V::mullo16(diff, f);
-    typename V::reg hi = V::mulhi16(diff, f);
-    typename V::reg q = V::or_(V::template srli16<8>(lo), V::template slli16<8>(hi));
-    return V::min16(V::add16(d, q), k.max255);
+// d + floor((t - d) * f / 2^n) per word through one signed high multiply:
+// (t - d) << shift stays inside 16 bits and scaled is f << (16 - n - shift).
+template <class V, int shift>
+typename V::reg lerp(typename V::reg d, typename V::reg t, typename V::reg scaled) {
+    return V::add16(d, V::mulhi16(V::template slli16<shift>(V::sub16(t, d)), scaled));
 }
 
 template <class V, bool additive, bool tinted, bool targetAlpha, bool halfAlpha>
 bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Constants<V>& k) {
     using R = typename V::reg;
-    R w = V::mullo16(V::template srli32<24>(s), k.level);
-    R skip = V::cmpgt32(k.weightMin, w);
+    R a = V::template srli32<24>(s);
+    R skip = V::cmpgt32(k.alphaMin, a);
     if (V::allSet(skip))
         return false;
-    R full = V::cmpgt32(w, k.weightFull);
-
-    R sRB = V::and_(s, k.maskRB), sAG = V::template srli16<8>(s);
-    R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
+    R full = V::cmpgt32(a, k.alphaFull);
+    bool allFull = V::allSet(full);
+    R sAG = V::template srli16<8>(s);
 
     R fullValue;
     if (additive) {
         if (tinted) {
-            R rb =
-                V::min16(V::add16(dRB, V::template srli16<7>(V::mullo16(sRB, k.tintRB))), k.max255);
-            R ag =
-                V::min16(V::add16(dAG, V::template srli16<7>(V::mullo16(sAG, k.tintAG))), k.max255);
-            fullValue = V::or_(rb, V::template slli16<8>(ag));
+            R rb = tintWords<V>(V::and_(s, k.maskRB), k.tintRB, k);
+            R ag = tintWords<V>(sAG, k.tintAG, k);
+            fullValue = V::addsu8(d, V::or_(rb, V::template slli16<8>(ag)));
         } else {
             fullValue = V::addsu8(d, s);
         }
     } else if (tinted) {
-        fullValue = V::or_(tintWords<V>(sRB, k.tintRB, k),
-                           V::template slli16<8>(tintWords<V>(sAG, k.tintAG, k)));
+        R rb = tintWords<V>(V::and_(s, k.maskRB), k.tintRB, k);
+        R ag = tintWords<V>(sAG, k.tintAG, k);
+        fullValue = V::or_(rb, V::template slli16<8>(ag));
     } else {
         fullValue = s;
     }
 
     R result;
-    if (V::allSet(full)) {
+    if (allFull) {
         result = fullValue;
     } else {
+        // The factor f = a * level / 128 in both halves of each lane.
+        R f = V::alphaWords(s, sAG);
+        if (!k.level128)
+            f = V::template srli16<7>(V::mullo16(f, k.level));
         R mid;
-        R f = splat16<V>(V::template srli32<7>(w));
         if (additive) {
-            R mRB = V::template srli16<8>(V::mullo16(sRB, f));
-            R mAG = V::template srli16<8>(V::mullo16(sAG, f));
+            // f * c / 256 through the unsigned high multiply of c << 8.
+            R mRB = V::mulhiu16(V::template slli16<8>(s), f);
+            R mAG = V::mulhiu16(V::and_(s, k.maskAG), f);
             if (tinted) {
-                mRB = V::template srli16<7>(V::mullo16(mRB, k.tintRB));
-                mAG = V::template srli16<7>(V::mullo16(mAG, k.tintAG));
+                mRB = tintWords<V>(mRB, k.tintRB, k);
+                mAG = tintWords<V>(mAG, k.tintAG, k);
             }
-            R rb = V::min16(V::add16(dRB, mRB), k.max255);
-            R ag = V::min16(V::add16(dAG, mAG), k.max255);
-            mid = V::or_(rb, V::template slli16<8>(ag));
-        } else if (halfAlpha) {
-            // Level 128 onto a target without alpha: factor (a / 2) / 128.
-            R g = splat16<V>(V::template srli32<25>(s));
-            R inv = V::sub16(k.word128, g);
-            R rb = V::add16(V::mullo16(dRB, inv), V::mullo16(sRB, g));
-            R ag = V::add16(V::mullo16(dAG, inv), V::mullo16(sAG, g));
-            mid = V::or_(V::template srli16<7>(rb), V::and_(V::template slli16<1>(ag), k.maskAG));
-        } else if (!tinted) {
-            // d + f(s - d)/256 == (d(256 - f) + s f) / 256 exactly, all terms positive.
-            R inv = V::sub16(k.word256, f);
-            R rb = V::add16(V::mullo16(dRB, inv), V::mullo16(sRB, f));
-            R ag = V::add16(V::mullo16(dAG, inv), V::mullo16(sAG, f));
-            mid = V::or_(V::template srli16<8>(rb), V::and_(ag, k.maskAG));
-        } else if (targetAlpha) {
-            R inv = V::sub16(k.word256, f);
-            R rb = V::template srli16<8>(V::add16(V::mullo16(dRB, inv), V::mullo16(sRB, f)));
-            R ag = V::template srli16<8>(V::add16(V::mullo16(dAG, inv), V::mullo16(sAG, f)));
-            mid = V::or_(tintWords<V>(rb, k.tintRB, k),
-                         V::template slli16<8>(tintWords<V>(ag, k.tintAG, k)));
+            mid = V::addsu8(d, V::or_(mRB, V::template slli16<8>(mAG)));
         } else {
-            // The tinted source is not saturated before the blend.
-            R tRB = V::template srli16<7>(V::mullo16(sRB, k.tintRB));
-            R tAG = V::template srli16<7>(V::mullo16(sAG, k.tintAG));
-            mid = V::or_(lerpWide<V>(dRB, tRB, f, k),
-                         V::template slli16<8>(lerpWide<V>(dAG, tAG, f, k)));
+            R sRB = V::and_(s, k.maskRB);
+            R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
+            R rb, ag;
+            if (halfAlpha) {
+                // Level 128 onto a target without alpha: factor (a / 2) / 128.
+                R g4 = V::template slli16<1>(V::and_(f, k.lowBitsClear));
+                rb = lerp<V, 7>(dRB, sRB, g4);
+                ag = lerp<V, 7>(dAG, sAG, g4);
+            } else if (!tinted || targetAlpha) {
+                R f2 = V::add16(f, f);
+                rb = lerp<V, 7>(dRB, sRB, f2);
+                ag = lerp<V, 7>(dAG, sAG, f2);
+                if (tinted) {
+                    rb = tintWords<V>(rb, k.tintRB, k);
+                    ag = tintWords<V>(ag, k.tintAG, k);
+                }
+            } else {
+                // The tinted source (up to 510) is not saturated before the blend.
+                R f4 = V::template slli16<2>(f);
+                R tRB = V::template srli16<7>(V::mullo16(sRB, k.tintRB));
+                R tAG = V::template srli16<7>(V::mullo16(sAG, k.tintAG));
+                rb = V::min16(lerp<V, 6>(dRB, tRB, f4), k.max255);
+                ag = V::min16(lerp<V, 6>(dAG, tAG, f4), k.max255);
+            }
+            mid = V::or_(rb, V::template slli16<8>(ag));
         }
         result = V::select(full, fullValue, mid);
     }
@@ -152,11 +151,12 @@ template <class V>
 bool shadowGroup(typename V::reg s, typename V::reg d, typename V::reg& out,
                  const Constants<V>& k) {
     using R = typename V::reg;
-    R w = V::mullo16(V::template srli32<24>(s), k.level);
-    R skip = V::cmpgt32(V::set32(256), w);
+    R skip = V::cmpgt32(k.alphaShadow, V::template srli32<24>(s));
     if (V::allSet(skip))
         return false;
-    R f = splat16<V>(V::template srli32<8>(w));
+    // k = a * level / 256 (at most 127), applied as d - k * d / 256.
+    R f = V::alphaWords(s, V::template srli16<8>(s));
+    f = V::template srli16<8>(V::mullo16(f, k.level));
     R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
     R rb = V::sub16(dRB, V::template srli16<8>(V::mullo16(dRB, f)));
     R ag = V::sub16(dAG, V::template srli16<8>(V::mullo16(dAG, f)));

@@ -44,7 +44,12 @@ struct Sse2Ops {
     static reg sub16(reg a, reg b) { return _mm_sub_epi16(a, b); }
     static reg mullo16(reg a, reg b) { return _mm_mullo_epi16(a, b); }
     static reg mulhi16(reg a, reg b) { return _mm_mulhi_epi16(a, b); }
+    static reg mulhiu16(reg a, reg b) { return _mm_mulhi_epu16(a, b); }
     static reg min16(reg a, reg b) { return _mm_min_epi16(a, b); }
+    // Each lane's alpha in both of its 16-bit halves, from s >> 8 per word.
+    static reg alphaWords(reg, reg ag) {
+        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(ag, 0xF5), 0xF5);
+    }
     static reg addsu8(reg a, reg b) { return _mm_adds_epu8(a, b); }
     static reg cmpgt32(reg a, reg b) { return _mm_cmpgt_epi32(a, b); }
     static reg cmpeq32(reg a, reg b) { return _mm_cmpeq_epi32(a, b); }
