@@ -37,6 +37,8 @@ struct Avx2Ops {
     static reg set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
     static reg zero() { return _mm256_setzero_si256(); }
     static reg and_(reg a, reg b) { return _mm256_and_si256(a, b); }
+    // ~a & b
+    static reg andnot(reg a, reg b) { return _mm256_andnot_si256(a, b); }
     static reg or_(reg a, reg b) { return _mm256_or_si256(a, b); }
     template <int n>
     static reg srli32(reg a) {

@@ -138,12 +138,22 @@ bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Con
         }
         result = V::select(full, fullValue, mid);
     }
-    result = V::or_(result, k.alpha);
-    if (targetAlpha) {
+    if (tinted && targetAlpha && !additive) {
+        // Tinting would change a skipped pixel: keep those by selection.
+        result = V::or_(result, k.alpha);
         R empty = V::cmpeq32(V::template srli32<24>(d), V::zero());
         result = V::select(empty, s, result);
+        out = V::select(skip, d, result);
+        return true;
     }
-    out = V::select(skip, d, result);
+    // Every other rule has a factor of 0 on skipped pixels and so leaves
+    // their colour as it was; only the opaque alpha must spare them.
+    result = V::or_(result, V::andnot(skip, k.alpha));
+    if (targetAlpha) {
+        R empty = V::andnot(skip, V::cmpeq32(V::template srli32<24>(d), V::zero()));
+        result = V::select(empty, s, result);
+    }
+    out = result;
     return true;
 }
 
@@ -160,8 +170,7 @@ bool shadowGroup(typename V::reg s, typename V::reg d, typename V::reg& out,
     R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
     R rb = V::sub16(dRB, V::template srli16<8>(V::mullo16(dRB, f)));
     R ag = V::sub16(dAG, V::template srli16<8>(V::mullo16(dAG, f)));
-    R result = V::or_(V::or_(rb, V::template slli16<8>(ag)), k.alpha);
-    out = V::select(skip, d, result);
+    out = V::or_(V::or_(rb, V::template slli16<8>(ag)), V::andnot(skip, k.alpha));
     return true;
 }
 

@@ -23,6 +23,8 @@ struct Sse2Ops {
     static reg set32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
     static reg zero() { return _mm_setzero_si128(); }
     static reg and_(reg a, reg b) { return _mm_and_si128(a, b); }
+    // ~a & b
+    static reg andnot(reg a, reg b) { return _mm_andnot_si128(a, b); }
     static reg or_(reg a, reg b) { return _mm_or_si128(a, b); }
     template <int n>
     static reg srli32(reg a) {
