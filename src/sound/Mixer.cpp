@@ -303,6 +303,19 @@ int Mixer::countPlaying() {
                                           [](const Voice& v) { return v.kind != Voice::Free; }));
 }
 
+bool Mixer::needsData(int frames) {
+    std::lock_guard<std::mutex> guard(stateMutex);
+    for (const Voice& v : voices) {
+        if (v.kind != Voice::SourceVoice || v.paused || v.source->isFinished())
+            continue;
+        uint64_t need =
+            ((v.position + stepFor(v.frequency) * static_cast<uint64_t>(frames)) >> 32) + 2;
+        if (v.source->available() < need)
+            return true;
+    }
+    return false;
+}
+
 void Mixer::detach(const void* sound) {
     bool wasMixing;
     uint32_t pass;

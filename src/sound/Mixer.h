@@ -66,6 +66,10 @@ public:
     // Linear interpolation (the default) or nearest-frame resampling.
     void setInterpolation(bool on) { interpolate.store(on, std::memory_order_relaxed); }
 
+    // True when a playing voice's source has fewer decoded frames than the
+    // next `frames` output frames need and more are still to come.
+    bool needsData(int frames);
+
     // Mixes `frames` interleaved stereo 16-bit frames into `out`.
     void render(int16_t* out, int frames);
 

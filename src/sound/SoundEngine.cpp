@@ -19,6 +19,8 @@ constexpr auto feedPeriod = std::chrono::milliseconds(10);
 constexpr auto idlePeriod = std::chrono::milliseconds(200);
 constexpr auto deviceCheckPeriod = std::chrono::milliseconds(250);
 constexpr auto reopenPeriod = std::chrono::milliseconds(1000);
+// How long a callback waits for the feeder when a stream ran dry.
+constexpr auto starvedWait = std::chrono::milliseconds(5);
 } // namespace
 
 SoundEngine::SoundEngine() = default;
@@ -64,8 +66,29 @@ void SoundEngine::close() {
 
 void SoundEngine::deviceCallback(void* user, int16_t* out, int frames) {
     auto* self = static_cast<SoundEngine*>(user);
+    if (self->mixer.needsData(frames))
+        self->waitForFeeder();
     self->mixer.render(out, frames);
     self->callbacks.fetch_add(1, std::memory_order_relaxed);
+    self->deviceFrames.fetch_add(static_cast<uint64_t>(frames), std::memory_order_relaxed);
+}
+
+// The feeder normally stays far ahead of the device; when it has fallen
+// behind (a loaded machine, or a device that plays faster than real time) a
+// short wait for one feeding round beats a gap in the sound.
+void SoundEngine::waitForFeeder() {
+    uint64_t seen;
+    {
+        std::lock_guard<std::mutex> guard(fedMutex);
+        seen = fedRounds;
+    }
+    {
+        std::lock_guard<std::mutex> guard(serviceMutex);
+        feedRequested = true;
+    }
+    serviceWake.notify_all();
+    std::unique_lock<std::mutex> lock(fedMutex);
+    fedWake.wait_for(lock, starvedWait, [&] { return fedRounds != seen; });
 }
 
 void SoundEngine::render(int16_t* out, int frames) {

@@ -99,8 +99,9 @@ public:
     // how tests and tools listen without a sound card.
     void render(int16_t* out, int frames);
 
-    // Audio callbacks run so far on the device.
+    // Audio callbacks run so far on the device, and the frames they mixed.
     uint64_t getCallbackCount() const { return callbacks.load(std::memory_order_relaxed); }
+    uint64_t getDeviceFrames() const { return deviceFrames.load(std::memory_order_relaxed); }
     // Called when the device went away: closes it and opens the default one
     // again; false while none can be opened. The voices keep their state.
     bool recoverDevice();
@@ -116,11 +117,13 @@ private:
     void fillSources();
     void startService();
     void stopService();
+    void waitForFeeder();
 
     Mixer mixer;
     platform::AudioOutput output;
     std::atomic<bool> open{false};
     std::atomic<uint64_t> callbacks{0};
+    std::atomic<uint64_t> deviceFrames{0};
     // Serialises opening and closing, and the stop-rewind-start sequences.
     std::mutex controlMutex;
     // Guards `output` between control calls and the service thread.
@@ -132,6 +135,12 @@ private:
     std::mutex serviceMutex;
     std::condition_variable serviceWake;
     bool serviceStop = false;
+    bool feedRequested = false;
+
+    // The feeder counts its rounds so a starving callback can wait for one.
+    std::mutex fedMutex;
+    std::condition_variable fedWake;
+    uint64_t fedRounds = 0;
     std::thread service;
 };
 
