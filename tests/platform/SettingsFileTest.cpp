@@ -1,5 +1,5 @@
-#include "platform/SettingsDocument.h"
 #include "platform/SettingsFile.h"
+#include "platform/SettingsDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -176,7 +176,8 @@ TEST(SettingsDocumentTest, BrokenTextIsRefusedWithItsLine) {
     EXPECT_EQ(parseError("[]"), "line 1: a key header must start with the root key's name");
     EXPECT_EQ(parseError("[\\X]"), "line 1: a key header must start with the root key's name");
     EXPECT_EQ(parseError("[R\\a%5cb]"), "line 1: a key name cannot hold that character");
-    EXPECT_EQ(parseError("[R\\a%zz]"), "line 1: '%' in a key name must be followed by two hex digits");
+    EXPECT_EQ(parseError("[R\\a%zz]"),
+              "line 1: '%' in a key name must be followed by two hex digits");
     EXPECT_EQ(parseError("[R\\a]b]"), "line 1: a key name cannot hold that character");
     EXPECT_EQ(parseError(std::string("\"A\"=dword:1\n\0", 13)), "the file holds a zero byte");
     EXPECT_EQ(parseError(std::string(SettingsDocument::maxTextSize + 1, ';')),
