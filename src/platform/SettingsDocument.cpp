@@ -253,7 +253,7 @@ private:
         while (!s.empty()) {
             size_t digits = 0;
             int byte = 0;
-            while (digits < s.size() && hexValue(s[digits]) >= 0) {
+            while (digits < s.size() && digits <= 2 && hexValue(s[digits]) >= 0) {
                 byte = byte * 16 + hexValue(s[digits]);
                 ++digits;
             }
@@ -338,6 +338,9 @@ bool SettingsDocument::parse(std::string_view text, std::string* error) {
         message = "the file holds a zero byte";
     else
         ok = Parser(text, *this).run(message);
+    // The root key always exists in a file, as it is always written out.
+    if (ok)
+        createKey("");
     if (!ok) {
         keys.clear();
         if (error)

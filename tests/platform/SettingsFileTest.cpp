@@ -121,6 +121,12 @@ TEST(SettingsDocumentTest, EveryTypeSurvivesTheTextForm) {
 TEST(SettingsDocumentTest, ReadsWhatAPersonMightWrite) {
     SettingsDocument doc;
     std::string error;
+    // Even an empty file holds the root key, as its text form always shows.
+    ASSERT_TRUE(doc.parse(""));
+    SettingsDocument back;
+    ASSERT_TRUE(back.parse(doc.serialize("R")));
+    EXPECT_EQ(back, doc);
+
     ASSERT_TRUE(doc.parse("; my settings\r\n"
                           "  # another comment \\\r\n"
                           "\"TOP\"=dword:1f\r\n" // before any header: the root key
@@ -160,6 +166,8 @@ TEST(SettingsDocumentTest, BrokenTextIsRefusedWithItsLine) {
     EXPECT_EQ(parseError("\"A\"=hex:1,\\\n 2,\\\n 3x\n"),
               "line 1: binary data is hex bytes separated by commas");
     EXPECT_EQ(parseError("\"A\"=hex:123"), "line 1: binary data is hex bytes separated by commas");
+    EXPECT_EQ(parseError("\"A\"=hex:" + std::string(40, 'f')),
+              "line 1: binary data is hex bytes separated by commas");
     EXPECT_EQ(parseError("\"A\"=hex:01,,02"),
               "line 1: binary data is hex bytes separated by commas");
     EXPECT_EQ(parseError("\"A\"=\"open"), "line 1: a quoted text is not closed");
