@@ -53,6 +53,11 @@ void putValue(SettingsDocument& doc, std::string_view name, SettingsValue value)
     doc.set(n.keyPath, std::move(value));
 }
 
+bool removeValue(SettingsDocument& doc, std::string_view name) {
+    ValueName n = split(name);
+    return doc.removeValue(n.keyPath, n.value);
+}
+
 SettingsValue dwordValue(int value) {
     SettingsValue v;
     v.type = SettingsType::Dword;
@@ -213,8 +218,7 @@ bool User::setChunkedBinary(const char* name, const lang::ByteArray& bytes) {
         }
         // Pieces beyond the new end would otherwise be read back as part of it.
         for (int extra = pieces;; ++extra) {
-            ValueName n = split(pieceName(name, extra));
-            if (!doc.removeValue(n.keyPath, n.value))
+            if (!removeValue(doc, pieceName(name, extra)))
                 break;
         }
         return true;
@@ -334,10 +338,8 @@ void User::deleteStoredScores(SettingsDocument& doc) const {
                                              "SCORESETTING"};
     // Past our own count too: another copy of the game may have stored more.
     for (int n = 0; n < storedCount || findValue(doc, scoreName("SCORE", n)); ++n) {
-        for (const char* field : fields) {
-            ValueName v = split(scoreName(field, n));
-            doc.removeValue(v.keyPath, v.value);
-        }
+        for (const char* field : fields)
+            removeValue(doc, scoreName(field, n));
     }
 }
 
