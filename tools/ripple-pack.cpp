@@ -1,0 +1,263 @@
+// ripple-pack: writes and inspects the game's packed resource files.
+//
+//   ripple-pack create OUT.bin [--text] NAME=FILE ... [@LIST ...]
+//   ripple-pack list FILE
+//   ripple-pack extract FILE NAME [OUT]
+//   ripple-pack text FILE NAME
+//
+// create writes the entries in the order given. "--text" before an entry
+// stores that file as a text entry: a terminating zero byte is added and
+// counted in the entry's size. "@LIST" reads entries from a file, one
+// "[--text] NAME=FILE" per line; blank lines and lines starting with '#' are
+// skipped, and a relative FILE is taken from the list file's folder.
+//
+// The container starts with the tag "RPAK" and a block length of 0 (no block);
+// then come the entry count, the directory (1-byte name length, name, 32-bit
+// offset, 32-bit size, little-endian) and the entries' bytes.
+//
+// list, extract and text read the container through the game's own classes.
+// NAME may be given as a "+" key: one leading '+' is stripped, as the game does.
+// Exit status: 0 on success, 1 on a failure (with a message on standard error),
+// 2 on a usage error.
+
+#include "core/Exception.h"
+#include "io/FileItem.h"
+#include "io/ResourceFile.h"
+#include "io/ResourceFileHeader.h"
+#include "io/ResourceFileWriter.h"
+#include "io/ResourceItem.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* program = "ripple-pack";
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: %s create OUT.bin [--text] NAME=FILE ... [@LIST ...]\n"
+                 "       %s list FILE\n"
+                 "       %s extract FILE NAME [OUT]\n"
+                 "       %s text FILE NAME\n",
+                 program, program, program, program);
+    return 2;
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    return 1;
+}
+
+bool readFile(const std::string& path, std::vector<uint8_t>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+std::string trim(const std::string& s) {
+    size_t begin = s.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    size_t end = s.find_last_not_of(" \t\r\n");
+    return s.substr(begin, end - begin + 1);
+}
+
+struct Packer {
+    lang::ResourceFileWriter writer;
+    std::vector<std::string> names;
+
+    // Adds "NAME=FILE"; FILE is relative to baseDirectory when that is given.
+    bool add(const std::string& spec, bool text, const std::string& baseDirectory) {
+        size_t equals = spec.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == spec.size()) {
+            fail("expected NAME=FILE, got \"" + spec + "\"");
+            return false;
+        }
+        std::string name = spec.substr(0, equals);
+        std::string file = spec.substr(equals + 1);
+        if (!baseDirectory.empty() && file.front() != '/')
+            file = baseDirectory + "/" + file;
+        if (name.size() > lang::ResourceFileWriter::maxNameLength) {
+            fail("entry name longer than 255 bytes: " + name);
+            return false;
+        }
+        std::vector<uint8_t> bytes;
+        if (!readFile(file, bytes)) {
+            fail("cannot read " + file);
+            return false;
+        }
+        if (bytes.size() > static_cast<size_t>(INT_MAX) ||
+            !writer.addEntry(name, bytes.data(), static_cast<int>(bytes.size()), text)) {
+            fail("the container would pass 2 GiB with " + file);
+            return false;
+        }
+        for (const std::string& existing : names)
+            if (existing == name)
+                std::fprintf(stderr, "%s: warning: entry %s given twice; lookups find the later\n",
+                             program, name.c_str());
+        names.push_back(name);
+        return true;
+    }
+
+    bool addList(const std::string& listPath) {
+        std::ifstream in(listPath);
+        if (!in) {
+            fail("cannot read list " + listPath);
+            return false;
+        }
+        size_t slash = listPath.rfind('/');
+        std::string base = slash == std::string::npos ? "." : listPath.substr(0, slash ? slash : 1);
+        std::string line;
+        int lineNumber = 0;
+        while (std::getline(in, line)) {
+            ++lineNumber;
+            line = trim(line);
+            if (line.empty() || line.front() == '#')
+                continue;
+            bool text = false;
+            if (line.rfind("--text", 0) == 0 && line.size() > 6 &&
+                (line[6] == ' ' || line[6] == '\t')) {
+                text = true;
+                line = trim(line.substr(6));
+            }
+            if (!add(line, text, base)) {
+                std::fprintf(stderr, "%s: in %s, line %d\n", program, listPath.c_str(), lineNumber);
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+int create(int argc, char** argv) {
+    if (argc < 1)
+        return usage();
+    const char* out = argv[0];
+    Packer packer;
+    bool text = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--text") {
+            text = true;
+            continue;
+        }
+        if (!arg.empty() && arg.front() == '@') {
+            if (text)
+                return fail("--text must precede NAME=FILE, not @LIST");
+            if (!packer.addList(arg.substr(1)))
+                return 1;
+        } else if (!packer.add(arg, text, "")) {
+            return 1;
+        }
+        text = false;
+    }
+    if (text)
+        return fail("--text must be followed by NAME=FILE");
+    if (!packer.writer.writeTo(out))
+        return fail(std::string("cannot write ") + out);
+    return 0;
+}
+
+int list(const char* path) {
+    lang::Ref<lang::ResourceFileHeader> header;
+    auto error = lang::tryCatch([&] { header = lang::adopt(new lang::ResourceFileHeader(path)); });
+    if (error)
+        return fail(std::string("cannot open ") + path);
+    int status = 0;
+    for (int i = 0; i < header->getEntryCount(); ++i) {
+        const lang::FileItem& entry = header->getEntry(i);
+        std::printf("%s %u %u\n", header->getEntryName(i).getChars(), entry.getOffset(),
+                    entry.getStoredSize());
+        if (!header->isInside(entry)) {
+            std::fprintf(stderr, "%s: %s: entry %s lies outside the file\n", program, path,
+                         header->getEntryName(i).getChars());
+            status = 1;
+        }
+    }
+    if (!header->isComplete()) {
+        if (header->getEntryCount() == 0 && header->getDeclaredEntryCount() == 0)
+            std::fprintf(stderr, "%s: %s: not a resource container (header cut short)\n", program,
+                         path);
+        else
+            std::fprintf(stderr,
+                         "%s: %s: damaged container: directory ends after %d of %d entries\n",
+                         program, path, header->getEntryCount(), header->getDeclaredEntryCount());
+        status = 1;
+    }
+    return status;
+}
+
+// Registers the container as the game does and looks NAME up.
+lang::Ref<lang::ResourceItem> lookUp(const char* path, const char* name, int& status) {
+    char* absolute = realpath(path, nullptr);
+    if (!absolute) {
+        status = fail(std::string("cannot open ") + path);
+        return nullptr;
+    }
+    std::string resolved = absolute;
+    std::free(absolute);
+    auto error = lang::tryCatch([&] { lang::registerResourceFile(resolved.c_str()); });
+    if (error) {
+        status = fail(std::string("cannot open ") + path);
+        return nullptr;
+    }
+    if (*name == '+')
+        ++name;
+    auto item = lang::findResource(name);
+    status = item ? 0 : fail(std::string("no entry ") + name + " in " + path);
+    return item;
+}
+
+bool writeAll(FILE* out, const void* data, size_t size) {
+    return std::fwrite(data, 1, size, out) == size && std::fflush(out) == 0;
+}
+
+int extract(const char* path, const char* name, const char* outPath) {
+    int status = 0;
+    auto item = lookUp(path, name, status);
+    if (!item)
+        return status;
+    FILE* out = outPath ? std::fopen(outPath, "wb") : stdout;
+    if (!out)
+        return fail(std::string("cannot write ") + outPath);
+    bool ok = writeAll(out, item->getData(), static_cast<size_t>(item->getSize()));
+    if (outPath)
+        ok = std::fclose(out) == 0 && ok;
+    return ok ? 0 : fail(std::string("cannot write ") + (outPath ? outPath : "standard output"));
+}
+
+int text(const char* path, const char* name) {
+    int status = 0;
+    if (!lookUp(path, name, status))
+        return status;
+    auto value = lang::loadText(*name == '+' ? name + 1 : name);
+    if (!writeAll(stdout, value->getChars(), static_cast<size_t>(value->getLength())))
+        return fail("cannot write standard output");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return usage();
+    std::string command = argv[1];
+    if (command == "create" && argc >= 3)
+        return create(argc - 2, argv + 2);
+    if (command == "list" && argc == 3)
+        return list(argv[2]);
+    if (command == "extract" && (argc == 4 || argc == 5))
+        return extract(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    if (command == "text" && argc == 4)
+        return text(argv[2], argv[3]);
+    return usage();
+}
