@@ -72,8 +72,8 @@ void StreamTokenizer::whitespaceChars(int low, int high) {
 void StreamTokenizer::parseNumbers() {
     for (int c = '0'; c <= '9'; ++c)
         charType[c] = typeNumeric;
-    charType['-'] = typeNumeric;
-    charType['.'] = typeNumeric;
+    charType[static_cast<int>('-')] = typeNumeric;
+    charType[static_cast<int>('.')] = typeNumeric;
 }
 
 // One character from the stream, -1 at the end. In UTF-8 mode a byte-order
