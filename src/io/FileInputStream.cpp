@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace lang {
 
@@ -74,6 +75,20 @@ int FileInputStream::skip(int n) {
         return 0;
     long after = std::ftell(file);
     return after < before ? 0 : static_cast<int>(after - before);
+}
+
+int FileInputStream::readAt(int64_t position, uint8_t* buffer, int length) {
+    if (!file || !buffer || length <= 0 || position < 0)
+        return 0;
+    int done = 0;
+    while (done < length) {
+        ssize_t n = pread(fileno(file), buffer + done, static_cast<size_t>(length - done),
+                          static_cast<off_t>(position + done));
+        if (n <= 0)
+            break;
+        done += static_cast<int>(n);
+    }
+    return done;
 }
 
 int64_t FileInputStream::length() const {

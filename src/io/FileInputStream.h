@@ -28,6 +28,10 @@ public:
     // Seeks n bytes forward; returns the difference of the positions.
     int skip(int n) override;
 
+    // Reads up to length bytes starting at the given position in the file,
+    // without moving the stream's own position; returns the number read.
+    int readAt(int64_t position, uint8_t* buffer, int length);
+
     // The file's length in bytes, or -1 when it is closed or unknown.
     int64_t length() const;
     // The path that was opened.

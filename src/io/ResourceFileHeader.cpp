@@ -84,10 +84,9 @@ Ref<FileItem> ResourceFileHeader::readEntry(const String& name) {
     int size = result->getSize();
     auto* bytes = new uint8_t[std::max(size, 1)];
     result->adoptData(bytes);
-    stream->reset();
-    if (stream->skip(static_cast<int>(entry->getOffset())) !=
-            static_cast<int>(entry->getOffset()) ||
-        !readFully(bytes, size))
+    // One positioned read instead of rewind, skip and read: the same bytes, and
+    // the stream's own position is left alone.
+    if (stream->readAt(entry->getOffset(), bytes, size) != size)
         return nullptr;
     return result;
 }

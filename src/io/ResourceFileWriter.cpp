@@ -2,15 +2,23 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace lang {
 
 namespace {
 
-void putUInt32(std::vector<uint8_t>& out, uint32_t value) {
+uint8_t* putUInt32(uint8_t* out, uint32_t value) {
     for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        *out++ = static_cast<uint8_t>(value >> (8 * i));
+    return out;
+}
+
+uint8_t* putBytes(uint8_t* out, const void* bytes, size_t size) {
+    if (size > 0)
+        std::memcpy(out, bytes, size);
+    return out + size;
 }
 
 } // namespace
@@ -37,23 +45,22 @@ bool ResourceFileWriter::addEntry(const std::string& name, const uint8_t* data, 
 }
 
 std::vector<uint8_t> ResourceFileWriter::toBytes() const {
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(totalSize()));
-    out.insert(out.end(), tag, tag + 4);
-    putUInt32(out, 0);
-    putUInt32(out, static_cast<uint32_t>(entries.size()));
+    std::vector<uint8_t> out(static_cast<size_t>(totalSize()));
+    uint8_t* cursor = putBytes(out.data(), tag, 4);
+    cursor = putUInt32(cursor, 0);
+    cursor = putUInt32(cursor, static_cast<uint32_t>(entries.size()));
     uint32_t offset = 12;
     for (const Entry& e : entries)
         offset += 9 + static_cast<uint32_t>(e.name.size());
     for (const Entry& e : entries) {
-        out.push_back(static_cast<uint8_t>(e.name.size()));
-        out.insert(out.end(), e.name.begin(), e.name.end());
-        putUInt32(out, offset);
-        putUInt32(out, static_cast<uint32_t>(e.bytes.size()));
+        *cursor++ = static_cast<uint8_t>(e.name.size());
+        cursor = putBytes(cursor, e.name.data(), e.name.size());
+        cursor = putUInt32(cursor, offset);
+        cursor = putUInt32(cursor, static_cast<uint32_t>(e.bytes.size()));
         offset += static_cast<uint32_t>(e.bytes.size());
     }
     for (const Entry& e : entries)
-        out.insert(out.end(), e.bytes.begin(), e.bytes.end());
+        cursor = putBytes(cursor, e.bytes.data(), e.bytes.size());
     return out;
 }
 
