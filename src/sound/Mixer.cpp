@@ -17,7 +17,14 @@ constexpr uint32_t serialLimit = 1u << 24;
 // fit the 32-bit accumulator.
 constexpr int gainBits = 10;
 constexpr int unity = 1 << gainBits;
-constexpr uint64_t one = uint64_t(1) << 32;
+
+// Interpolation weights keep 15 bits of the position's fraction: a full-scale
+// difference of two 16-bit frames times the weight still fits an int.
+constexpr int fractionBits = 15;
+
+int fraction(uint64_t position) {
+    return static_cast<int>((position >> (32 - fractionBits)) & ((1 << fractionBits) - 1));
+}
 
 uint64_t stepFor(int frequency) {
     return (static_cast<uint64_t>(frequency) << 32) / Mixer::rate;
@@ -51,14 +58,14 @@ void mixLinear(const int16_t* data, uint64_t& position, uint64_t step, int32_t* 
     uint64_t pos = position;
     for (int i = 0; i < n; ++i) {
         const int16_t* f = data + (pos >> 32) * Channels;
-        int frac = static_cast<int>((pos >> 16) & 0xffff);
+        int frac = fraction(pos);
         int l, r;
         if constexpr (Channels == 1) {
-            l = Interpolate ? f[0] + (((f[1] - f[0]) * frac) >> 16) : f[0];
+            l = Interpolate ? f[0] + (((f[1] - f[0]) * frac) >> fractionBits) : f[0];
             r = l;
         } else {
-            l = Interpolate ? f[0] + (((f[2] - f[0]) * frac) >> 16) : f[0];
-            r = Interpolate ? f[1] + (((f[3] - f[1]) * frac) >> 16) : f[1];
+            l = Interpolate ? f[0] + (((f[2] - f[0]) * frac) >> fractionBits) : f[0];
+            r = Interpolate ? f[1] + (((f[3] - f[1]) * frac) >> fractionBits) : f[1];
         }
         acc[2 * i] += l * g.left;
         acc[2 * i + 1] += r * g.right;
@@ -78,9 +85,9 @@ void mixRing(const BufferedSource* source, uint64_t& position, uint64_t step, in
         uint32_t k = read + static_cast<uint32_t>(pos >> 32);
         const int16_t* a = ring + 2 * (k & mask);
         const int16_t* b = ring + 2 * ((k + 1) & mask);
-        int frac = static_cast<int>((pos >> 16) & 0xffff);
-        int l = Interpolate ? a[0] + (((b[0] - a[0]) * frac) >> 16) : a[0];
-        int r = Interpolate ? a[1] + (((b[1] - a[1]) * frac) >> 16) : a[1];
+        int frac = fraction(pos);
+        int l = Interpolate ? a[0] + (((b[0] - a[0]) * frac) >> fractionBits) : a[0];
+        int r = Interpolate ? a[1] + (((b[1] - a[1]) * frac) >> fractionBits) : a[1];
         acc[2 * i] += l * g.left;
         acc[2 * i + 1] += r * g.right;
         pos += step;
@@ -119,9 +126,10 @@ bool mixSample(Mixer::Voice& v, int32_t* acc, int frames, Gains g) {
         }
         const int16_t* a = data + index * ch;
         const int16_t* b = data;
-        int frac = static_cast<int>((v.position >> 16) & 0xffff);
-        int l = Interpolate ? a[0] + (((b[0] - a[0]) * frac) >> 16) : a[0];
-        int r = ch == 1 ? l : (Interpolate ? a[1] + (((b[1] - a[1]) * frac) >> 16) : a[1]);
+        int frac = fraction(v.position);
+        int l = Interpolate ? a[0] + (((b[0] - a[0]) * frac) >> fractionBits) : a[0];
+        int r =
+            ch == 1 ? l : (Interpolate ? a[1] + (((b[1] - a[1]) * frac) >> fractionBits) : a[1]);
         acc[2 * done] += l * g.left;
         acc[2 * done + 1] += r * g.right;
         v.position += step;

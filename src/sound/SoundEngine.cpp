@@ -29,9 +29,11 @@ SoundEngine::~SoundEngine() {
     close();
 }
 
+// Never destroyed: clips held in static storage elsewhere may still stop
+// their sounds while the program exits. closeAudio() is the shutdown.
 SoundEngine& SoundEngine::shared() {
-    static SoundEngine engine;
-    return engine;
+    static SoundEngine* engine = new SoundEngine();
+    return *engine;
 }
 
 bool SoundEngine::init(int outputKind, int driver, bool option, int bufferFrames) {
@@ -62,6 +64,11 @@ void SoundEngine::close() {
     }
     mixer.stopAll();
     open.store(false, std::memory_order_release);
+}
+
+bool SoundEngine::hasDevice() const {
+    std::lock_guard<std::mutex> device(deviceMutex);
+    return output.isOpen();
 }
 
 void SoundEngine::deviceCallback(void* user, int16_t* out, int frames) {

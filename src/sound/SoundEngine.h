@@ -53,7 +53,7 @@ public:
     // Stops every voice and closes the device. Loaded sounds stay usable.
     void close();
     bool isOpen() const { return open.load(std::memory_order_acquire); }
-    bool hasDevice() const { return output.isOpen(); }
+    bool hasDevice() const;
 
     // Loading. Null on any failure; the data is never trusted.
     lang::Ref<Sample> loadSample(const void* data, size_t size);
@@ -127,7 +127,7 @@ private:
     // Serialises opening and closing, and the stop-rewind-start sequences.
     std::mutex controlMutex;
     // Guards `output` between control calls and the service thread.
-    std::mutex deviceMutex;
+    mutable std::mutex deviceMutex;
 
     std::mutex sourcesMutex;
     std::vector<BufferedSource*> sources;

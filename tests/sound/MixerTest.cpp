@@ -65,6 +65,16 @@ TEST_F(MixerTest, PlaybackRateSetsDuration) {
     ch = engine.playSample(fast.get());
     EXPECT_EQ(engine.getFrequency(ch), 2 * SoundEngine::rate);
     EXPECT_NEAR(soundingFrames(pull(6000)), 2205, 1);
+
+    // Full-scale swings interpolated at an odd rate stay in range.
+    std::vector<int16_t> swing(1000);
+    for (int i = 0; i < 1000; ++i)
+        swing[i] = i % 2 ? 32767 : -32768;
+    Ref<sound::Sample> loud = sample(swing);
+    ch = engine.playSample(loud.get());
+    engine.setFrequency(ch, 12345);
+    std::vector<int16_t> out = pull(500);
+    EXPECT_GT(peak(out), 20000);
 }
 
 TEST_F(MixerTest, VolumePanAndMasterScaleAmplitude) {
