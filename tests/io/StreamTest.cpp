@@ -111,6 +111,14 @@ TEST(FileInputStreamTest, ReadsSkipsResetsAndCloses) {
     EXPECT_EQ(in->length(), -1);
 }
 
+TEST(FileInputStreamTest, ReadErrorsThrowFileError) {
+    // Reading this process's memory at address 0 fails with an I/O error.
+    auto in = adopt(new FileInputStream("/proc/self/mem"));
+    EXPECT_EQ(messageOf(tryCatch([&] { in->read(); })), "File error");
+    uint8_t buffer[4];
+    EXPECT_EQ(in->read(buffer, 0, 4), 0); // the bulk read reports it as nothing read
+}
+
 TEST(ByteArrayInputStreamTest, ReadsAndSkipsWithinItsBytes) {
     const uint8_t data[10] = {10, 11, 12, 13, 14, 15, 16, 17, 18, 255};
     ByteArrayInputStream in(data, 10);
