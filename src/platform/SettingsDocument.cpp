@@ -1,6 +1,7 @@
 #include "platform/SettingsDocument.h"
 
 #include <algorithm>
+#include <array>
 
 namespace platform {
 
@@ -33,12 +34,31 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Orders paths component by component: the separator sorts below every other
-// character, so "a\b" comes right after "a" and before "a!".
+// Case-insensitive order of names; in paths the separator sorts below every
+// other character, so "a\b" comes right after "a" and before "a!". This is
+// the innermost loop of every lookup, hence the table.
+bool foldedLess(std::string_view a, std::string_view b, bool paths) {
+    static const auto weights = [] {
+        std::array<std::array<unsigned short, 256>, 2> table;
+        for (int c = 0; c < 256; ++c) {
+            table[0][c] = foldCase(static_cast<unsigned char>(c));
+            table[1][c] = c == '\\' ? 0 : table[0][c] + 1;
+        }
+        return table;
+    }();
+    const auto& weight = weights[paths ? 1 : 0];
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned short x = weight[static_cast<unsigned char>(a[i])];
+        unsigned short y = weight[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
 bool pathLess(std::string_view a, std::string_view b) {
-    auto weight = [](char c) { return c == '\\' ? 0 : foldCase(c) + 1; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char x, char y) { return weight(x) < weight(y); });
+    return foldedLess(a, b, true);
 }
 
 // True when path lies strictly below ancestor ("" is the root).
@@ -366,11 +386,13 @@ std::string SettingsDocument::serialize(std::string_view rootName) const {
         }
         out += "]\n";
     };
-    if (keys.empty() || !keys.front().path.empty())
+    if (keys.empty() || !keys.begin()->second.path.empty())
         writeHeader("");
-    for (const Key& key : keys) {
+    for (const auto& entry : keys) {
+        const Key& key = entry.second;
         writeHeader(key.path);
-        for (const SettingsValue& v : key.values) {
+        for (const SettingsValue* value : key.inOrder()) {
+            const SettingsValue& v = *value;
             if (v.name.empty())
                 out += '@';
             else
@@ -403,11 +425,46 @@ std::string SettingsDocument::serialize(std::string_view rootName) const {
     return out;
 }
 
+bool SettingsDocument::NameLess::operator()(std::string_view a, std::string_view b) const {
+    return foldedLess(a, b, false);
+}
+
+bool SettingsDocument::PathLess::operator()(std::string_view a, std::string_view b) const {
+    return pathLess(a, b);
+}
+
+std::vector<const SettingsValue*> SettingsDocument::Key::inOrder() const {
+    std::vector<const Slot*> slots;
+    slots.reserve(values.size());
+    for (const auto& entry : values)
+        slots.push_back(&entry.second);
+    std::sort(slots.begin(), slots.end(),
+              [](const Slot* a, const Slot* b) { return a->order < b->order; });
+    std::vector<const SettingsValue*> out;
+    out.reserve(slots.size());
+    for (const Slot* slot : slots)
+        out.push_back(&slot->value);
+    return out;
+}
+
+bool SettingsDocument::operator==(const SettingsDocument& other) const {
+    if (keys.size() != other.keys.size())
+        return false;
+    for (auto a = keys.begin(), b = other.keys.begin(); a != keys.end(); ++a, ++b) {
+        if (a->second.path != b->second.path)
+            return false;
+        std::vector<const SettingsValue*> mine = a->second.inOrder();
+        std::vector<const SettingsValue*> theirs = b->second.inOrder();
+        if (!std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end(),
+                        [](const SettingsValue* x, const SettingsValue* y) { return *x == *y; }))
+            return false;
+    }
+    return true;
+}
+
 SettingsDocument::Key* SettingsDocument::findKey(std::string_view normalizedPath) {
-    for (Key& key : keys)
-        if (equalsIgnoreCase(key.path, normalizedPath))
-            return &key;
-    return nullptr;
+    auto it = keys.find(normalizedPath);
+    return it == keys.end() ? nullptr : &it->second;
 }
 
 const SettingsDocument::Key* SettingsDocument::findKey(std::string_view normalizedPath) const {
@@ -417,33 +474,29 @@ const SettingsDocument::Key* SettingsDocument::findKey(std::string_view normaliz
 SettingsDocument::Key& SettingsDocument::ensureKey(std::string_view normalizedPath) {
     if (Key* key = findKey(normalizedPath))
         return *key;
-    auto at =
-        std::upper_bound(keys.begin(), keys.end(), normalizedPath,
-                         [](std::string_view p, const Key& k) { return pathLess(p, k.path); });
-    return *keys.insert(at, Key{std::string(normalizedPath), {}});
+    std::string path(normalizedPath);
+    return keys.emplace(path, Key{path, {}}).first->second;
 }
 
 const SettingsValue* SettingsDocument::find(std::string_view keyPath, std::string_view name) const {
     const Key* key = findKey(normalizeKeyPath(keyPath));
     if (!key)
         return nullptr;
-    for (const SettingsValue& v : key->values)
-        if (equalsIgnoreCase(v.name, name))
-            return &v;
-    return nullptr;
+    auto it = key->values.find(name);
+    return it == key->values.end() ? nullptr : &it->second.value;
 }
 
 void SettingsDocument::set(std::string_view keyPath, SettingsValue value) {
     Key& key = ensureKey(normalizeKeyPath(keyPath));
-    for (SettingsValue& v : key.values) {
-        if (equalsIgnoreCase(v.name, value.name)) {
-            // Keep the name as first written, as a registry does.
-            value.name = std::move(v.name);
-            v = std::move(value);
-            return;
-        }
+    auto it = key.values.find(std::string_view(value.name));
+    if (it != key.values.end()) {
+        // Keep the name as first written and the place, as a registry does.
+        value.name = it->second.value.name;
+        it->second.value = std::move(value);
+        return;
     }
-    key.values.push_back(std::move(value));
+    std::string name = value.name;
+    key.values.emplace(std::move(name), Slot{nextOrder++, std::move(value)});
 }
 
 void SettingsDocument::createKey(std::string_view keyPath) {
@@ -454,8 +507,7 @@ bool SettingsDocument::removeValue(std::string_view keyPath, std::string_view na
     Key* key = findKey(normalizeKeyPath(keyPath));
     if (!key)
         return false;
-    auto it = std::find_if(key->values.begin(), key->values.end(),
-                           [&](const SettingsValue& v) { return equalsIgnoreCase(v.name, name); });
+    auto it = key->values.find(name);
     if (it == key->values.end())
         return false;
     key->values.erase(it);
@@ -466,37 +518,39 @@ bool SettingsDocument::removeKey(std::string_view keyPath) {
     std::string path = normalizeKeyPath(keyPath);
     if (path.empty())
         return false;
-    size_t before = keys.size();
-    std::erase_if(keys, [&](const Key& k) {
-        return equalsIgnoreCase(k.path, path) || isBelow(k.path, path);
-    });
-    return keys.size() != before;
+    auto first = keys.lower_bound(std::string_view(path));
+    auto last = first;
+    while (last != keys.end() &&
+           (equalsIgnoreCase(last->second.path, path) || isBelow(last->second.path, path)))
+        ++last;
+    if (first == last)
+        return false;
+    keys.erase(first, last);
+    return true;
 }
 
 bool SettingsDocument::hasKey(std::string_view keyPath) const {
     std::string path = normalizeKeyPath(keyPath);
     if (path.empty())
         return true;
-    return std::any_of(keys.begin(), keys.end(), [&](const Key& k) {
-        return equalsIgnoreCase(k.path, path) || isBelow(k.path, path);
-    });
+    auto it = keys.lower_bound(std::string_view(path));
+    return it != keys.end() &&
+           (equalsIgnoreCase(it->second.path, path) || isBelow(it->second.path, path));
 }
 
 std::vector<std::string> SettingsDocument::subKeyNames(std::string_view keyPath) const {
     std::string path = normalizeKeyPath(keyPath);
     std::vector<std::string> names;
-    for (const Key& k : keys) {
-        if (!isBelow(k.path, path))
-            continue;
-        std::string_view rest = std::string_view(k.path).substr(path.empty() ? 0 : path.size() + 1);
+    // Descendants follow the key in path order, children in name order.
+    for (auto it = keys.upper_bound(std::string_view(path)); it != keys.end(); ++it) {
+        const std::string& p = it->second.path;
+        if (!isBelow(p, path))
+            break;
+        std::string_view rest = std::string_view(p).substr(path.empty() ? 0 : path.size() + 1);
         std::string_view child = rest.substr(0, rest.find('\\'));
-        bool known = std::any_of(names.begin(), names.end(),
-                                 [&](const std::string& n) { return equalsIgnoreCase(n, child); });
-        if (!known)
+        if (names.empty() || !equalsIgnoreCase(names.back(), child))
             names.emplace_back(child);
     }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return pathLess(a, b); });
     return names;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,21 +73,37 @@ public:
     // the root.
     static std::string normalizeKeyPath(std::string_view path);
 
-    bool operator==(const SettingsDocument&) const = default;
+    // Same keys and values, values in the same order; names compare exactly.
+    bool operator==(const SettingsDocument& other) const;
 
 private:
+    // Case-insensitive orders; in paths the separator sorts below every other
+    // character, so a key's descendants follow it directly.
+    struct NameLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    struct PathLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    struct Slot {
+        uint64_t order; // values are written in the order they were created
+        SettingsValue value;
+    };
     struct Key {
         std::string path;
-        std::vector<SettingsValue> values;
-        bool operator==(const Key&) const = default;
+        std::map<std::string, Slot, NameLess> values;
+        std::vector<const SettingsValue*> inOrder() const;
     };
     Key* findKey(std::string_view normalizedPath);
     const Key* findKey(std::string_view normalizedPath) const;
     Key& ensureKey(std::string_view normalizedPath);
 
-    // Sorted by case-folded path, component by component, so the root comes
-    // first and a key's descendants follow it.
-    std::vector<Key> keys;
+    // Maps keep lookups cheap however many values a (possibly hostile) file
+    // holds.
+    std::map<std::string, Key, PathLess> keys;
+    uint64_t nextOrder = 0;
 };
 
 } // namespace platform

@@ -527,3 +527,25 @@ TEST_F(UserTest, SettingsConcurrentThreadsLoseNoValue) {
     EXPECT_EQ(shared->getScore("M1", 0), 114);
     EXPECT_EQ(shared->getScore("M1", 9), 105);
 }
+
+// A file with a great many values (hand-made or hostile) must not make the
+// store's work grow with the square of its size.
+TEST_F(UserTest, AHugeScoreListLoadsAndClears) {
+    constexpr int entries = 20000;
+    fs::create_directories(home + "/Lumora/Ripple");
+    {
+        std::ofstream out(settingsPath());
+        out << "[Ripple]\n";
+        for (int n = 0; n < entries; ++n)
+            out << "\"SCORENAME" << n << "\"=\"p" << n << "\"\n\"SCOREMODE" << n << "\"=\"M"
+                << n % 3 << "\"\n\"SCORE" << n << "\"=dword:" << std::hex << entries - n << std::dec
+                << "\n\"LEVEL" << n << "\"=dword:1\n\"SCORESETTING" << n << "\"=dword:0\n";
+    }
+    auto user = openUser();
+    EXPECT_EQ(user->getStoredCount(), entries);
+    EXPECT_EQ(user->getScore("M0", 0), entries);
+    EXPECT_EQ(str(user->getScoreName("M2", 0)), "p2");
+    user->clearScores();
+    EXPECT_EQ(user->getScore("M0", 0), -1);
+    EXPECT_EQ(openUser()->getStoredCount(), 0);
+}
