@@ -156,8 +156,13 @@ bool SettingsFile::update(const std::function<bool(SettingsDocument&)>& change) 
     }
     if (!change(doc))
         return true;
+    std::string text = doc.serialize(rootName);
+    // A file too large to read back would be taken for a broken one and put
+    // aside with every other value in it.
+    if (text.size() > SettingsDocument::maxTextSize)
+        return false;
     // The lock goes with its descriptor, after the new file is in place.
-    return replace(doc.serialize(rootName));
+    return replace(text);
 }
 
 bool SettingsFile::keepAside() {

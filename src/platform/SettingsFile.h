@@ -40,7 +40,8 @@ public:
     // Applies change to the current content and stores the result. change
     // returns false when it changed nothing, which writes nothing. Returns true
     // when the file holds the change; false when it could not be read, kept
-    // aside or written (the file is then untouched).
+    // aside or written, or would grow past what read() accepts (the file is
+    // then untouched).
     bool update(const std::function<bool(SettingsDocument&)>& change);
 
     const std::string& getPath() const { return path; }

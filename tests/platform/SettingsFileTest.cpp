@@ -311,6 +311,15 @@ TEST(SettingsFileTest, UnusableFoldersAndFilesFailWithoutHarm) {
     fs::remove(path + ".tmp");
     EXPECT_TRUE(setDword(file, "", "A", 2));
 
+    // A change that would make the file too large to read back is refused.
+    EXPECT_FALSE(file.update([](SettingsDocument& doc) {
+        doc.set("", text("HUGE", std::string(SettingsDocument::maxTextSize / 3 + 1, 'x'),
+                         SettingsType::Binary));
+        return true;
+    }));
+    EXPECT_EQ(file.read(doc), SettingsFile::ReadResult::Ok);
+    EXPECT_EQ(doc.find("", "A")->number, 2u);
+
     if (geteuid() != 0) { // permissions do not bind the superuser
         chmod(dir.path.c_str(), 0500);
         EXPECT_FALSE(setDword(file, "", "A", 3));
