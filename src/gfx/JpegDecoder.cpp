@@ -21,9 +21,6 @@ constexpr long maxDecoderMemory = long(maxImagePixelBytes) * 2;
 struct ErrorManager {
     jpeg_error_mgr pub;
     jmp_buf jump;
-    // Set once every scanline has been read: from then on running out of data
-    // only means the end marker is missing, which costs nothing.
-    bool endAllowed;
 };
 
 [[noreturn]] void onError(j_common_ptr info) {
@@ -31,34 +28,28 @@ struct ErrorManager {
 }
 
 // Warnings stay quiet, except that the file source's "premature end of file"
-// before the last scanline counts as the failure it is.
+// counts as the failure it is: libjpeg would otherwise pad the picture with grey.
 void onMessage(j_common_ptr info, int level) {
     auto* errors = reinterpret_cast<ErrorManager*>(info->err);
-    if (level < 0 && errors->pub.msg_code == JWRN_JPEG_EOF && !errors->endAllowed)
+    if (level < 0 && errors->pub.msg_code == JWRN_JPEG_EOF)
         longjmp(errors->jump, 1);
 }
 
-const JOCTET fakeEndMarker[2] = {0xFF, JPEG_EOI};
-
 void initSource(j_decompress_ptr) {}
 
+// The whole image is in the buffer, so asking for more means the data ended
+// before the end marker.
 boolean fillInputBuffer(j_decompress_ptr info) {
-    if (!reinterpret_cast<ErrorManager*>(info->err)->endAllowed)
-        ERREXIT(info, JERR_INPUT_EOF);
-    info->src->next_input_byte = fakeEndMarker;
-    info->src->bytes_in_buffer = sizeof fakeEndMarker;
-    return TRUE;
+    ERREXIT(info, JERR_INPUT_EOF);
+    return FALSE;
 }
 
 void skipInputData(j_decompress_ptr info, long count) {
     if (count <= 0)
         return;
     jpeg_source_mgr* source = info->src;
-    while (size_t(count) > source->bytes_in_buffer) {
-        count -= long(source->bytes_in_buffer);
-        source->bytes_in_buffer = 0;
+    if (size_t(count) > source->bytes_in_buffer)
         fillInputBuffer(info);
-    }
     source->next_input_byte += count;
     source->bytes_in_buffer -= size_t(count);
 }
@@ -82,7 +73,6 @@ bool runDecode(JpegJob* job, const uint8_t* data, size_t size, FILE* file) {
     info->err = jpeg_std_error(&job->errors.pub);
     job->errors.pub.error_exit = onError;
     job->errors.pub.emit_message = onMessage;
-    job->errors.endAllowed = false;
     if (setjmp(job->errors.jump))
         return false;
 
@@ -143,7 +133,6 @@ bool runDecode(JpegJob* job, const uint8_t* data, size_t size, FILE* file) {
                 target[x] = 0xFF000000u | uint32_t(sample[x]) * 0x010101u;
         }
     }
-    job->errors.endAllowed = true;
     jpeg_finish_decompress(info);
     job->width = int(width);
     job->height = int(height);

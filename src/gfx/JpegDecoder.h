@@ -8,7 +8,7 @@ namespace lang {
 
 // JPEG through libjpeg (API 62), one scanline at a time. Colour images become
 // opaque RGB pixels and greyscale images opaque grey ones; other colour spaces
-// (CMYK, YCCK) are refused. Data that ends before the last scanline is a
+// (CMYK, YCCK) are refused. Data that ends before the end marker is a
 // failure, not a grey-padded picture.
 class JpegDecoder {
 public:
