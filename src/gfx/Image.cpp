@@ -1,5 +1,6 @@
 #include "gfx/Image.h"
 
+#include "core/ByteArray.h"
 #include "core/Exception.h"
 #include "gfx/DecodedImage.h"
 #include "gfx/GifDecoder.h"
@@ -23,35 +24,6 @@ namespace lang {
 std::atomic<Image::DCFactory> Image::dcFactory{nullptr};
 
 namespace {
-
-// Anything larger than this is not one of our images; reading stops and the
-// image stays empty rather than growing the buffer without end.
-constexpr size_t maxEncodedBytes = size_t(256) << 20;
-constexpr size_t firstReadBuffer = 8192;
-
-#ifdef IMAGE_HAS_STREAMS
-// Reads the whole stream into memory, doubling the buffer whenever it is full.
-// False when the data is larger than any image we accept.
-bool readAll(InputStream& stream, std::vector<uint8_t>& bytes) {
-    bytes.resize(firstReadBuffer);
-    size_t used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (bytes.size() >= maxEncodedBytes)
-                return false;
-            bytes.resize(bytes.size() * 2);
-        }
-        const int chunk = int(std::min<size_t>(bytes.size() - used, 1 << 30));
-        const int got = stream.read(bytes.data(), int(used), chunk);
-        if (got < 1)
-            break;
-        used += size_t(got);
-    }
-    bytes.resize(used);
-    return true;
-}
-
-#endif
 
 bool fileExists(const char* path) {
     std::string native(path);
@@ -96,8 +68,7 @@ Image::~Image() {
 }
 
 void Image::load(const String& path) {
-    std::vector<uint8_t> bytes;
-    bool complete = false;
+    Ref<ByteArray> bytes;
     Ref<Exception> failure = tryCatch([&] {
 #ifndef IMAGE_HAS_STREAMS
         (void)fileExists;
@@ -105,16 +76,16 @@ void Image::load(const String& path) {
 #else
         if (path.startsWith("+")) {
             auto stream = adopt(new ByteArrayInputStream(path));
-            complete = readAll(*stream, bytes);
+            bytes = readAll(*stream);
         } else if (fileExists(path.getChars())) {
             auto stream = adopt(new FileInputStream(path.getChars()));
-            complete = readAll(*stream, bytes);
+            bytes = readAll(*stream);
         }
 #endif
     });
-    if (failure || !complete)
+    if (failure || !bytes)
         return;
-    decode(bytes.data(), int(bytes.size()));
+    decode(bytes->bytes(), bytes->size());
 }
 
 void Image::decode(const uint8_t* data, int length) {

@@ -1,4 +1,4 @@
-#include "support/ImageEncoders.h"
+#include "ImageEncoders.h"
 
 #include <cstdio>
 #include <cstdlib>
