@@ -101,7 +101,13 @@ bool runDecode(JpegJob* job, const uint8_t* data, size_t size, FILE* file) {
         break;
     case JCS_RGB:
     case JCS_YCbCr:
+#ifdef JCS_EXTENSIONS
+        // Blue, green, red and an opaque fourth byte: the pixel format itself,
+        // so scanlines land in the raster without a conversion pass.
+        info->out_color_space = JCS_EXT_BGRA;
+#else
         info->out_color_space = JCS_RGB;
+#endif
         break;
     default:
         return false;
@@ -111,7 +117,8 @@ bool runDecode(JpegJob* job, const uint8_t* data, size_t size, FILE* file) {
     const JDIMENSION width = info->output_width;
     const JDIMENSION height = info->output_height;
     const int components = info->output_components;
-    if (!isAcceptableImageSize(width, height) || (components != 1 && components != 3))
+    if (!isAcceptableImageSize(width, height) ||
+        (components != 1 && components != 3 && components != 4))
         return false;
 
     job->pixels = new (std::nothrow) uint32_t[size_t(width) * height];
@@ -121,6 +128,12 @@ bool runDecode(JpegJob* job, const uint8_t* data, size_t size, FILE* file) {
                                                 width * JDIMENSION(components), 1);
     while (info->output_scanline < height) {
         uint32_t* target = job->pixels + size_t(info->output_scanline) * width;
+        if (components == 4) {
+            JSAMPROW direct = reinterpret_cast<JSAMPROW>(target);
+            if (jpeg_read_scanlines(info, &direct, 1) != 1)
+                return false;
+            continue;
+        }
         if (jpeg_read_scanlines(info, row, 1) != 1)
             return false;
         const JSAMPLE* sample = row[0];

@@ -135,9 +135,8 @@ Bytes lzwEncode(const std::vector<uint8_t>& indices, int minCodeSize, bool clear
 }
 
 Bytes writeGif(const GifSpec& spec) {
-    Bytes out;
     const char* magic = spec.gif87 ? "GIF87a" : "GIF89a";
-    out.insert(out.end(), magic, magic + 6);
+    Bytes out(magic, magic + 6);
     put16(out, spec.screenWidth);
     put16(out, spec.screenHeight);
     uint8_t packed = 0;
