@@ -6,33 +6,17 @@
 #include "gfx/GifDecoder.h"
 #include "gfx/JpegDecoder.h"
 #include "gfx/PngDecoder.h"
-#if __has_include("io/ByteArrayInputStream.h")
 #include "io/ByteArrayInputStream.h"
 #include "io/FileInputStream.h"
-#define IMAGE_HAS_STREAMS 1
-#endif
+#include "platform/Files.h"
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <new>
-#include <string>
-#include <vector>
 
 namespace lang {
 
 std::atomic<Image::DCFactory> Image::dcFactory{nullptr};
-
-namespace {
-
-bool fileExists(const char* path) {
-    std::string native(path);
-    std::replace(native.begin(), native.end(), '\\', '/');
-    std::error_code error;
-    return std::filesystem::is_regular_file(native, error);
-}
-
-} // namespace
 
 Image::Image(const String& imageName) : name(imageName) {
     const int bar = imageName.indexOf('|');
@@ -70,18 +54,13 @@ Image::~Image() {
 void Image::load(const String& path) {
     Ref<ByteArray> bytes;
     Ref<Exception> failure = tryCatch([&] {
-#ifndef IMAGE_HAS_STREAMS
-        (void)fileExists;
-        (void)path;
-#else
         if (path.startsWith("+")) {
             auto stream = adopt(new ByteArrayInputStream(path));
             bytes = readAll(*stream);
-        } else if (fileExists(path.getChars())) {
+        } else if (platform::isRegularFile(platform::nativePath(path.getChars()).c_str())) {
             auto stream = adopt(new FileInputStream(path.getChars()));
             bytes = readAll(*stream);
         }
-#endif
     });
     if (failure || !bytes)
         return;
