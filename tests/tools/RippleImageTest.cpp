@@ -1,0 +1,119 @@
+// Runs the ripple-image tool built beside the test binary.
+#include "gfx/Image.h"
+#include "io/ResourceFileWriter.h"
+#include "support/ImageEncoders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+using lang::adopt;
+using lang::Image;
+using testimages::Bytes;
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+std::string toolPath() {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+            "ripple-image")
+        .string();
+}
+
+ToolRun runTool(const std::string& arguments) {
+    const std::string command = "'" + toolPath() + "' " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ToolRun run{-1, ""};
+    if (!pipe)
+        return run;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+class RippleImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(toolPath()))
+            GTEST_SKIP() << "ripple-image is not built beside the tests";
+    }
+    testimages::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(RippleImageTest, WritesOpaqueRgbaForImagesWithoutAlpha) {
+    // A GIF without transparency whose palette entry 0 would be alpha 0 if
+    // alpha were copied blindly: the output must be opaque.
+    testimages::GifSpec gif;
+    gif.screenWidth = gif.width = 2;
+    gif.screenHeight = gif.height = 1;
+    gif.indices = {0, 1};
+    gif.globalTable = {0x000000, 0x336699};
+    ASSERT_TRUE(testimages::writeFile(dir.file("a.gif"), testimages::writeGif(gif)));
+    ToolRun run = runTool(quoted(dir.file("a.gif")) + " " + quoted(dir.file("out.png")));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "2x1 alpha=0\n");
+    auto written = adopt(new Image(dir.file("out.png").c_str()));
+    ASSERT_TRUE(written->hasPixels());
+    EXPECT_EQ(written->getPixels()[0], 0xFF000000u);
+    EXPECT_EQ(written->getPixels()[1], 0xFF336699u);
+}
+
+TEST_F(RippleImageTest, LoadsKeysFromPacksInOrderWithMasks) {
+    const Bytes first = testimages::writePngArgb(1, 1, {0xFF112233});
+    const Bytes second = testimages::writePngArgb(1, 1, {0xFF445566});
+    const Bytes mask = testimages::writePngArgb(1, 1, {0xFF000040});
+    lang::ResourceFileWriter a, b;
+    a.addEntry("ball", first.data(), int(first.size()));
+    b.addEntry("ball", second.data(), int(second.size()));
+    b.addEntry("mask", mask.data(), int(mask.size()));
+    ASSERT_TRUE(a.writeTo(dir.file("a.bin").c_str()));
+    ASSERT_TRUE(b.writeTo(dir.file("b.bin").c_str()));
+
+    ToolRun run =
+        runTool("--pack " + quoted(dir.file("a.bin")) + " --pack " + quoted(dir.file("b.bin")) +
+                " '+ball|+mask' " + quoted(dir.file("out.png")));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "1x1 alpha=1\n");
+    auto written = adopt(new Image(dir.file("out.png").c_str()));
+    ASSERT_TRUE(written->hasPixels());
+    EXPECT_EQ(written->getPixels()[0], 0xBF112233u);
+
+    run = runTool("--pack " + quoted(dir.file("b.bin")) + " --pack " + quoted(dir.file("a.bin")) +
+                  " +ball " + quoted(dir.file("out.png")));
+    EXPECT_EQ(run.output, "1x1 alpha=1\n");
+    EXPECT_EQ(adopt(new Image(dir.file("out.png").c_str()))->getPixels()[0], 0xFF445566u);
+}
+
+TEST_F(RippleImageTest, FailuresAreReportedByStatus) {
+    ToolRun run = runTool(quoted(dir.file("missing.png")) + " " + quoted(dir.file("out.png")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "empty\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+
+    EXPECT_EQ(
+        runTool("--pack " + quoted(dir.file("nopack.bin")) + " +x " + quoted(dir.file("o.png")))
+            .status,
+        2);
+    EXPECT_EQ(runTool("onlyone").status, 2);
+    EXPECT_EQ(runTool("--pack").status, 2);
+
+    ASSERT_TRUE(
+        testimages::writeFile(dir.file("a.png"), testimages::writePngArgb(1, 1, {0xFF000000})));
+    EXPECT_EQ(
+        runTool(quoted(dir.file("a.png")) + " " + quoted(dir.file("no/such/dir/o.png"))).status, 2);
+}
