@@ -172,9 +172,10 @@ bool SettingsFile::keepAside() {
     localtime_r(&now, &parts);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string aside = path + ".broken-" + stamp;
+        std::string aside = path;
+        aside.append(".broken-").append(stamp);
         if (attempt > 0)
-            aside += "-" + std::to_string(attempt);
+            aside.append("-").append(std::to_string(attempt));
         if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
             brokenPath = aside;
             syncFolderOf(path);
