@@ -4,6 +4,7 @@
 //   ripple-pack list FILE
 //   ripple-pack extract FILE NAME [OUT]
 //   ripple-pack text FILE NAME
+//   ripple-pack imagepack OUT.bin KEY=FILE ...
 //
 // create writes the entries in the order given. "--text" before an entry
 // stores that file as a text entry: a terminating zero byte is added and
@@ -15,12 +16,18 @@
 // then come the entry count, the directory (1-byte name length, name, 32-bit
 // offset, 32-bit size, little-endian) and the entries' bytes.
 //
+// imagepack writes an image pack, the format the data loader reads for a
+// ".bin" name in its images section: the images' files stored under their keys,
+// in the order given. It refuses empty keys, keys longer than 254 bytes and a
+// pack beyond 10,000,000 bytes.
+//
 // list, extract and text read the container through the game's own classes.
 // NAME may be given as a "+" key: one leading '+' is stripped, as the game does.
 // Exit status: 0 on success, 1 on a failure (with a message on standard error),
 // 2 on a usage error.
 
 #include "core/Exception.h"
+#include "engine/ImagePack.h"
 #include "io/FileItem.h"
 #include "io/ResourceFile.h"
 #include "io/ResourceFileHeader.h"
@@ -45,8 +52,9 @@ int usage() {
                  "usage: %s create OUT.bin [--text] NAME=FILE ... [@LIST ...]\n"
                  "       %s list FILE\n"
                  "       %s extract FILE NAME [OUT]\n"
-                 "       %s text FILE NAME\n",
-                 program, program, program, program);
+                 "       %s text FILE NAME\n"
+                 "       %s imagepack OUT.bin KEY=FILE ...\n",
+                 program, program, program, program, program);
     return 2;
 }
 
@@ -245,6 +253,44 @@ int text(const char* path, const char* name) {
     return 0;
 }
 
+int imagePack(int argc, char** argv) {
+    if (argc < 2)
+        return usage();
+    const char* out = argv[0];
+    std::vector<engine::ImagePack::Entry> entries;
+    for (int i = 1; i < argc; ++i) {
+        std::string spec = argv[i];
+        size_t equals = spec.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == spec.size())
+            return fail("expected KEY=FILE, got \"" + spec + "\"");
+        engine::ImagePack::Entry entry;
+        entry.key = spec.substr(0, equals);
+        std::string file = spec.substr(equals + 1);
+        if (entry.key.size() > engine::ImagePack::maxKeyLength)
+            return fail("image key longer than 254 bytes: " + entry.key);
+        if (!readFile(file, entry.bytes))
+            return fail("cannot read " + file);
+        for (const auto& existing : entries)
+            if (existing.key == entry.key)
+                std::fprintf(stderr, "%s: warning: image %s given twice; the later wins\n", program,
+                             entry.key.c_str());
+        entries.push_back(std::move(entry));
+    }
+    std::vector<uint8_t> pack;
+    if (!engine::ImagePack::write(entries, pack))
+        return fail("the image pack would pass 10,000,000 bytes");
+    FILE* file = std::fopen(out, "wb");
+    if (!file)
+        return fail(std::string("cannot write ") + out);
+    bool ok = writeAll(file, pack.data(), pack.size());
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        std::remove(out);
+        return fail(std::string("cannot write ") + out);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -259,5 +305,7 @@ int main(int argc, char** argv) {
         return extract(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     if (command == "text" && argc == 4)
         return text(argv[2], argv[3]);
+    if (command == "imagepack" && argc >= 4)
+        return imagePack(argc - 2, argv + 2);
     return usage();
 }
