@@ -25,7 +25,8 @@ std::string TempDir::write(const std::string& name, const std::vector<uint8_t>& 
     FILE* f = std::fopen(full.c_str(), "wb");
     if (!f)
         throw std::runtime_error("cannot write " + full);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) // an empty vector's data() may be null, which fwrite must not get
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
     return full;
 }
