@@ -1,0 +1,172 @@
+#include "gfx/GraphicsI.h"
+
+#include "gfx/Blend.h"
+#include "gfx/Color.h"
+#include "gfx/FancyHelper.h"
+#include "gfx/Image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace lang {
+
+namespace {
+
+using Box = platform::RegionBox;
+
+bool overlap(Box& a, const Box& b) {
+    int64_t x1 = std::max(a.x, b.x), y1 = std::max(a.y, b.y);
+    int64_t x2 = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
+    int64_t y2 = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
+    if (x2 <= x1 || y2 <= y1)
+        return false;
+    a = Box{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1),
+            static_cast<int>(y2 - y1)};
+    return true;
+}
+
+int device(int v, int origin) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{v} + origin, INT32_MIN / 4, INT32_MAX / 4));
+}
+
+int tintChannel(int c, int tint) {
+    return std::clamp((c * std::clamp(tint, 0, 32768)) >> 7, 0, 255);
+}
+
+} // namespace
+
+GraphicsI::GraphicsI(Image* image) : GraphicsW(image) {
+    clipRectangle = surfaceBounds();
+}
+
+FancyHelper* GraphicsI::getFancyHelper() {
+    if (!fancy)
+        fancy = adopt(new FancyHelper());
+    return fancy.get();
+}
+
+void GraphicsI::composeAt(Image* img, int dx, int dy, bool shadowOnly) {
+    FancyHelper& fh = *getFancyHelper();
+    const int sw = img->getWidth(), sh = img->getHeight();
+    const int tw = target->getWidth();
+    std::vector<uint32_t> copy;
+    const uint32_t* src = img->getPixels();
+    if (img == target.get()) {
+        copy.assign(src, src + static_cast<size_t>(sw) * sh);
+        src = copy.data();
+    }
+    fh.srcPixels = src;
+    fh.srcWidth = sw;
+    fh.srcHeight = sh;
+    fh.srcStride = img->getStride();
+
+    Composition base;
+    base.srcStride = sw;
+    base.dstStride = tw;
+    base.level = fh.level;
+    base.tintRed = fh.tintRed;
+    base.tintGreen = fh.tintGreen;
+    base.tintBlue = fh.tintBlue;
+    base.targetHasAlpha = target->getHasAlpha();
+    uint32_t* dst = target->getPixels();
+
+    auto run = [&](const Box& clip, int x, int y, bool shadow) {
+        Box b = clip;
+        if (!overlap(b, Box{x, y, sw, sh}))
+            return;
+        Composition c = base;
+        c.src = src + static_cast<ptrdiff_t>(b.y - y) * sw + (b.x - x);
+        c.dst = dst + static_cast<ptrdiff_t>(b.y) * tw + b.x;
+        c.width = b.width;
+        c.height = b.height;
+        if (shadow)
+            Blend::shadow(c);
+        else
+            Blend::compose(mode == modeAdditive ? Blend::Additive : Blend::Normal, c);
+    };
+    for (const Box& box : clipBoxes()) {
+        if (shadowOnly) {
+            run(box, dx, dy, true);
+            continue;
+        }
+        if (fh.shadow)
+            run(box, device(fh.shadowDx, dx), device(fh.shadowDy, dy), true);
+        run(box, dx, dy, false);
+    }
+    fh.srcPixels = nullptr;
+}
+
+void GraphicsI::drawImage(Image* img, int x, int y) {
+    if (!img || !img->hasPixels() || !hasSurface())
+        return;
+    FancyHelper& fh = *getFancyHelper();
+    // An image without alpha at full strength is a plain copy; with a level,
+    // tint or shadow it is composed like any other so those still apply.
+    if (!img->getHasAlpha() && mode != modeAdditive && fh.level == 128 && !fh.isTinted() &&
+        !fh.shadow) {
+        GraphicsW::drawImage(img, x, y);
+        return;
+    }
+    composeAt(img, device(x, originX), device(y, originY), false);
+}
+
+bool GraphicsI::drawShadow(Image* img, int x, int y) {
+    if (img && img->hasPixels() && hasSurface())
+        composeAt(img, device(x, originX), device(y, originY), true);
+    return true;
+}
+
+void GraphicsI::setPixel(int x, int y) {
+    int dx = device(x, originX), dy = device(y, originY);
+    if (hasSurface() && clipContains(dx, dy))
+        target->getPixels()[static_cast<ptrdiff_t>(dy) * target->getWidth() + dx] = color;
+}
+
+void GraphicsI::drawPixel(int x, int y, uint32_t argb) {
+    int dx = device(x, originX), dy = device(y, originY);
+    if (!hasSurface() || !clipContains(dx, dy))
+        return;
+    uint32_t& d = target->getPixels()[static_cast<ptrdiff_t>(dy) * target->getWidth() + dx];
+    d = Blend::blendPixel(d, argb);
+}
+
+uint32_t GraphicsI::getPixel(int x, int y) {
+    int64_t dx = int64_t{x} + originX, dy = int64_t{y} + originY;
+    if (!hasSurface() || dx < 0 || dy < 0 || dx >= target->getWidth() || dy >= target->getHeight())
+        return 0;
+    return target->getPixels()[dy * target->getWidth() + dx];
+}
+
+void GraphicsI::clipRect(int x, int y, int w, int h) {
+    GraphicsW::clipRect(x, y, w, h);
+    Box r{device(x, originX), device(y, originY), std::clamp(w, 0, INT32_MAX / 4),
+          std::clamp(h, 0, INT32_MAX / 4)};
+    Box current = clipRectangle ? *clipRectangle : surfaceBounds();
+    if (!overlap(current, r))
+        current = Box{0, 0, 0, 0};
+    clipRectangle = current;
+    invalidateClip();
+}
+
+Ref<Graphics> GraphicsI::create() {
+    Ref<GraphicsI> g = adopt(new GraphicsI(target.get()));
+    copyStateTo(*g);
+    return g;
+}
+
+void GraphicsI::fillRect(int x, int y, int w, int h) {
+    FancyHelper& fh = *getFancyHelper();
+    uint32_t tinted = 0xFF000000u |
+                      (static_cast<uint32_t>(tintChannel((color >> 16) & 0xFF, fh.tintRed)) << 16) |
+                      (static_cast<uint32_t>(tintChannel((color >> 8) & 0xFF, fh.tintGreen)) << 8) |
+                      static_cast<uint32_t>(tintChannel(color & 0xFF, fh.tintBlue));
+    fillBox(device(x, originX), device(y, originY), std::clamp(w, 0, INT32_MAX / 4),
+            std::clamp(h, 0, INT32_MAX / 4), tinted);
+}
+
+bool GraphicsI::instanceOf(const char* className) const {
+    return ansiEqualsIgnoreCase(className, "GraphicsI") || GraphicsW::instanceOf(className);
+}
+
+} // namespace lang
