@@ -1,0 +1,371 @@
+#include "engine/Sprite.h"
+
+#include "core/Class.h"
+#include "core/IntArray.h"
+#include "core/ObjectArray.h"
+#include "gfx/Graphics.h"
+
+namespace engine {
+
+using lang::Rectangle;
+using lang::Ref;
+using lang::Synchronized;
+
+LANG_REGISTER_CLASS(Sprite);
+
+Sprite::Sprite() = default;
+
+Sprite::~Sprite() = default;
+
+bool Sprite::instanceOf(const char* className) const {
+    return lang::ansiEqualsIgnoreCase(className, "Sprite") || SpriteBase::instanceOf(className);
+}
+
+void Sprite::unite(Rectangle& target, const Rectangle& addend) {
+    if (addend.width <= 0 || addend.height <= 0)
+        return;
+    if (target.width == 0 || target.height == 0) {
+        target = addend;
+        return;
+    }
+    target.add(addend);
+}
+
+void Sprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
+    if (!ints || ints->size() < 2)
+        return;
+    Ref<lang::Image> picture;
+    if (objects && objects->size() > 0) {
+        lang::Object* first = objects->get(0);
+        lang::Object* second = objects->size() > 1 ? objects->get(1) : nullptr;
+        if (first && first->instanceOf("Image")) {
+            auto* source = static_cast<lang::Image*>(first);
+            if (second && second->instanceOf("Image")) {
+                // A masked copy keeps both names, so reloading it can load the
+                // picture and the mask again.
+                picture = source->copy();
+                picture->applyMask(*static_cast<lang::Image*>(second));
+            } else {
+                picture = source;
+            }
+        }
+    }
+    setImage(picture.get());
+    setLocation(ints->get(0), ints->get(1));
+}
+
+void Sprite::paint(lang::Graphics& g) {
+    if (!wasVisible)
+        return;
+    Ref<lang::Image> picture = getImage();
+    if (picture)
+        paintImage(g, picture.get(), x, y, nullptr);
+}
+
+void Sprite::paintImage(lang::Graphics& g, lang::Image* picture, int drawX, int drawY,
+                        const Rectangle* frameClip) {
+    Ref<Rectangle> clip;
+    Ref<Rectangle> exclude;
+    Ref<lang::FancyHelper> settings;
+    {
+        Synchronized guard(dirtyLock());
+        clip = clipRect;
+        exclude = excludeRect;
+        if (fancy)
+            settings = lang::adopt(new lang::FancyHelper(*fancy));
+    }
+    lang::Graphics* target = &g;
+    Ref<lang::Graphics> child;
+    if (clip || exclude || frameClip) {
+        child = g.create();
+        if (!child)
+            return;
+        target = child.get();
+        if (frameClip)
+            target->clipRect(frameClip->x, frameClip->y, frameClip->width, frameClip->height);
+        if (clip)
+            target->clipRect(clip->x, clip->y, clip->width, clip->height);
+        if (exclude)
+            target->excludeClipRect(exclude->x, exclude->y, exclude->width, exclude->height);
+    }
+    lang::FancyHelper* helper = settings ? target->getFancyHelper() : nullptr;
+    if (helper) {
+        picture->setHasAlpha(true);
+        helper->setTint(settings->level, settings->tintRed, settings->tintGreen,
+                        settings->tintBlue);
+        helper->shadow = settings->shadow;
+        helper->shadowDx = settings->shadowDx;
+        helper->shadowDy = settings->shadowDy;
+        target->drawImage(picture, drawX, drawY);
+        // The context's settings belong to whoever draws next.
+        helper->setTint(128, 128, 128, 128);
+        helper->shadow = false;
+        helper->shadowDx = 0;
+        helper->shadowDy = 0;
+    } else {
+        target->drawImage(picture, drawX, drawY);
+    }
+    if (child)
+        child->dispose();
+}
+
+bool Sprite::update(int, Rectangle& rect) {
+    if (unloadPending)
+        unloadImage();
+    wasVisible = visible.load();
+    if (!dirty)
+        return false;
+    Synchronized guard(dirtyLock());
+    if (!dirty)
+        return false;
+    dirty = false;
+    unite(rect, dirtyRect);
+    dirtyRect.setBounds(0, 0, 0, 0);
+    return true;
+}
+
+void Sprite::setLocation(int newX, int newY) {
+    if (newX == x && newY == y)
+        return;
+    invalidate();
+    x = newX;
+    y = newY;
+    invalidate();
+}
+
+void Sprite::setLocationQuiet(int newX, int newY) {
+    x = newX;
+    y = newY;
+}
+
+void Sprite::moveBy(int dx, int dy) {
+    if (dx == 0 && dy == 0)
+        return;
+    invalidate();
+    x += dx;
+    y += dy;
+    invalidate();
+}
+
+void Sprite::setVisible(bool value) {
+    if (visible == value)
+        return;
+    invalidate();
+    visible = value;
+    invalidate();
+}
+
+bool Sprite::contains(int px, int py) {
+    return getBounds().inside(px, py);
+}
+
+Rectangle Sprite::getBounds() {
+    int bx = x, by = y, bw = width, bh = height;
+    if (bw == -1 || bh == -1)
+        return Rectangle(bx, by, 0, 0);
+    Rectangle bounds(bx, by, bw, bh);
+    Synchronized guard(dirtyLock());
+    if (clipRect)
+        bounds.intersect(*clipRect);
+    return bounds;
+}
+
+void Sprite::setUserValue(int value) {
+    invalidate();
+    userValue = value;
+    invalidate();
+}
+
+void Sprite::copyInto(Sprite& target) {
+    target.visible = visible.load();
+    target.wasVisible = visible.load();
+    target.width = width.load();
+    target.height = height.load();
+    target.x = x.load();
+    target.y = y.load();
+    Synchronized guard(dirtyLock());
+    Synchronized targetGuard(target.dirtyLock());
+    target.image = image;
+    target.clipRect = clipRect ? lang::adopt(new Rectangle(*clipRect)) : nullptr;
+    target.excludeRect = excludeRect ? lang::adopt(new Rectangle(*excludeRect)) : nullptr;
+}
+
+Ref<Sprite> Sprite::copy() {
+    Ref<Sprite> result = lang::adopt(new Sprite());
+    copyInto(*result);
+    return result;
+}
+
+void Sprite::setClip(const Rectangle* rect) {
+    invalidate();
+    {
+        Synchronized guard(dirtyLock());
+        clipRect = rect ? lang::adopt(new Rectangle(*rect)) : nullptr;
+    }
+    invalidate();
+}
+
+Ref<Rectangle> Sprite::getClip() {
+    Synchronized guard(dirtyLock());
+    return clipRect ? lang::adopt(new Rectangle(*clipRect)) : nullptr;
+}
+
+void Sprite::setExcludeRect(const Rectangle* rect) {
+    Synchronized guard(dirtyLock());
+    excludeRect = rect ? lang::adopt(new Rectangle(*rect)) : nullptr;
+}
+
+void Sprite::setImage(lang::Image* picture) {
+    invalidate();
+    setImageQuiet(picture);
+    invalidate();
+}
+
+void Sprite::setImageQuiet(lang::Image* picture) {
+    Synchronized guard(dirtyLock());
+    image = picture;
+    width = picture ? picture->getWidth() : 0;
+    height = picture ? picture->getHeight() : 0;
+}
+
+Ref<lang::Image> Sprite::getImage() {
+    Synchronized guard(dirtyLock());
+    return image;
+}
+
+void Sprite::setSize(int newWidth, int newHeight) {
+    if (newWidth == width && newHeight == height)
+        return;
+    invalidate();
+    width = newWidth;
+    height = newHeight;
+    invalidate();
+}
+
+bool Sprite::findEdge(int& px, int& py, int side, int alphaMin) {
+    Ref<lang::Image> picture = getImage();
+    if (!picture || !picture->hasPixels())
+        return false;
+    const uint32_t* pixels = picture->getPixels();
+    int w = picture->getWidth(), h = picture->getHeight();
+    auto alphaAt = [&](int col, int row) { return static_cast<int>(pixels[row * w + col] >> 24); };
+    switch (side) {
+    case 'T':
+    case 'B': {
+        int col = px - x;
+        if (col < 0 || col >= w)
+            return false;
+        for (int i = 0; i < h; ++i) {
+            int row = side == 'T' ? i : h - 1 - i;
+            if (alphaAt(col, row) >= alphaMin) {
+                py = y + row;
+                return true;
+            }
+        }
+        return false;
+    }
+    case 'L':
+    case 'R': {
+        int row = py - y;
+        if (row < 0 || row >= h)
+            return false;
+        for (int i = 0; i < w; ++i) {
+            int col = side == 'L' ? i : w - 1 - i;
+            if (alphaAt(col, row) >= alphaMin) {
+                px = x + col;
+                return true;
+            }
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool Sprite::hitPixel(int px, int py) {
+    Ref<lang::Image> picture = getImage();
+    if (!picture || !picture->hasPixels())
+        return false;
+    int col = px - x, row = py - y;
+    if (col < 0 || row < 0 || col >= picture->getWidth() || row >= picture->getHeight())
+        return false;
+    return (picture->getPixels()[row * picture->getWidth() + col] >> 24) != 0;
+}
+
+void Sprite::setTint(int level, int red, int green, int blue) {
+    {
+        Synchronized guard(dirtyLock());
+        if (!fancy)
+            fancy = lang::adopt(new lang::FancyHelper());
+        fancy->setTint(level, red, green, blue);
+    }
+    invalidate();
+}
+
+bool Sprite::setShadow(int dx, int dy, bool on) {
+    Synchronized guard(dirtyLock());
+    if (!fancy)
+        fancy = lang::adopt(new lang::FancyHelper());
+    fancy->shadowDx = dx;
+    fancy->shadowDy = dy;
+    fancy->shadow = on;
+    return true;
+}
+
+int Sprite::getLevel() {
+    Synchronized guard(dirtyLock());
+    return fancy ? fancy->level : 128;
+}
+
+bool Sprite::hasFancy() {
+    Synchronized guard(dirtyLock());
+    return fancy;
+}
+
+void Sprite::setLevelQuiet(int level) {
+    Synchronized guard(dirtyLock());
+    if (!fancy)
+        fancy = lang::adopt(new lang::FancyHelper());
+    fancy->level = level;
+}
+
+lang::FancyHelper Sprite::getFancy() {
+    Synchronized guard(dirtyLock());
+    return fancy ? lang::FancyHelper(*fancy) : lang::FancyHelper();
+}
+
+void Sprite::unloadImage() {
+    unloadPending = false;
+    Ref<lang::Image> picture = getImage();
+    if (picture)
+        picture->dispose();
+}
+
+void Sprite::reloadImage() {
+    unloadPending = false;
+    Ref<lang::Image> picture = getImage();
+    if (picture)
+        picture->reload();
+}
+
+void Sprite::invalidateRect(const Rectangle& rect) {
+    Synchronized guard(dirtyLock());
+    unite(dirtyRect, rect);
+    dirty = true;
+}
+
+void Sprite::invalidate() {
+    if (!visible)
+        return;
+    Rectangle bounds = getBounds();
+    if (bounds.width > 0)
+        invalidateRect(bounds);
+}
+
+Rectangle Sprite::getDirtyRect() {
+    Synchronized guard(dirtyLock());
+    return dirtyRect;
+}
+
+} // namespace engine

@@ -1,0 +1,21 @@
+#include "engine/SpriteBase.h"
+
+#include "gfx/Rectangle.h"
+#include "gfx/Region.h"
+
+namespace engine {
+
+void SpriteBase::notify(lang::Object*, const lang::String&) {}
+
+bool SpriteBase::updateInto(int time, lang::Rectangle& rect, lang::Region& region) {
+    if (!update(time, rect))
+        return false;
+    region.add(rect);
+    return true;
+}
+
+bool SpriteBase::instanceOf(const char* className) const {
+    return lang::ansiEqualsIgnoreCase(className, "SpriteBase") || Object::instanceOf(className);
+}
+
+} // namespace engine

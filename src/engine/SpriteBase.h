@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/Object.h"
+#include "core/String.h"
+
+namespace lang {
+class Graphics;
+class IntArray;
+class ObjectArray;
+class Rectangle;
+class Region;
+} // namespace lang
+
+namespace engine {
+
+// Root of every sprite: the sprite's name and the operations the render
+// thread and the data loader drive. Coordinates are in the parent's space.
+class SpriteBase : public lang::Object {
+public:
+    using lang::Object::notify;
+
+    // Takes the data file's arguments: images (or null) and integers.
+    virtual void configure(lang::ObjectArray* objects, lang::IntArray* ints) = 0;
+    virtual void paint(lang::Graphics& g) = 0;
+    // Frame timers call this on their target; nothing happens here.
+    virtual void notify(lang::Object* source, const lang::String& name);
+    // update(); when it reports a change, `rect` is also added to `region`.
+    virtual bool updateInto(int time, lang::Rectangle& rect, lang::Region& region);
+    // Advances the sprite to `time` (the frame counter) and unites the area
+    // that must be redrawn into `rect`; true when there is such an area.
+    virtual bool update(int time, lang::Rectangle& rect) = 0;
+    virtual void setLocation(int x, int y) = 0;
+    virtual void setLocationQuiet(int x, int y) = 0;
+    virtual void moveBy(int dx, int dy) = 0;
+    virtual void setVisible(bool visible) = 0;
+    virtual bool contains(int x, int y) = 0;
+    virtual lang::Rectangle getBounds() = 0;
+    virtual bool isVisible() const = 0;
+
+    const lang::String& getName() const { return name; }
+    void setName(const lang::String& newName) { name = newName; }
+
+    bool instanceOf(const char* className) const override;
+
+private:
+    lang::String name;
+};
+
+} // namespace engine
