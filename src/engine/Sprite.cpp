@@ -320,7 +320,7 @@ int Sprite::getLevel() {
 
 bool Sprite::hasFancy() {
     Synchronized guard(dirtyLock());
-    return fancy;
+    return static_cast<bool>(fancy);
 }
 
 void Sprite::setLevelQuiet(int level) {
