@@ -31,7 +31,7 @@ TEST(SpriteConcurrencyTest, GameThreadChangesWhileRenderThreadUpdatesAndPaints) 
         sprites.push_back(s);
     }
 
-    constexpr int rounds = 2000;
+    constexpr int rounds = 5000;
     std::atomic<bool> done{false};
     std::thread game([&] {
         for (int i = 0; i < rounds; ++i) {
