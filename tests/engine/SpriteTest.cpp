@@ -2,10 +2,15 @@
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
 #include "engine/Sprite.h"
+#include "gfx/PngEncoder.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
 
 using engine::Sprite;
 using lang::adopt;
@@ -365,4 +370,33 @@ TEST(SpriteImageTest, UnloadPendingFreesPixelsAtTheNextUpdateAndReloadRestores) 
     // A blank image has no source to come back from; reloading stays safe.
     sprite->reloadImage();
     EXPECT_FALSE(sprite->isUnloadPending());
+}
+
+TEST(SpriteImageTest, ReloadBringsBackAMaskedImageFromItsSources) {
+    std::string base = "/tmp/ripple-sprite-" + std::to_string(getpid());
+    std::string picturePath = base + "-picture.png", maskPath = base + "-mask.png";
+    uint32_t picturePixels[] = {0xFF102030u, 0xFF405060u};
+    uint32_t maskPixels[] = {0xFF000000u, 0xFFFFFFFFu};
+    ASSERT_TRUE(lang::PngEncoder::writeFile(picturePath.c_str(), picturePixels, 2, 1, true));
+    ASSERT_TRUE(lang::PngEncoder::writeFile(maskPath.c_str(), maskPixels, 2, 1, true));
+    auto picture = adopt(new lang::Image(picturePath.c_str()));
+    auto mask = adopt(new lang::Image(maskPath.c_str()));
+    lang::ObjectArray objects(2);
+    objects.set(0, picture.get());
+    objects.set(1, mask.get());
+    lang::IntArray ints(2);
+    auto sprite = adopt(new Sprite());
+    sprite->configure(&objects, &ints);
+    Ref<lang::Image> used = sprite->getImage();
+    EXPECT_EQ(pixelAt(*used, 1, 0), 0x00405060u);
+
+    sprite->unloadImage();
+    EXPECT_FALSE(used->hasPixels());
+    sprite->reloadImage();
+    ASSERT_TRUE(used->hasPixels());
+    EXPECT_EQ(pixelAt(*used, 0, 0), 0xFF102030u);
+    EXPECT_EQ(pixelAt(*used, 1, 0), 0x00405060u) << "the mask is applied again";
+    EXPECT_TRUE(picture->hasPixels()) << "the source image is untouched";
+    std::remove(picturePath.c_str());
+    std::remove(maskPath.c_str());
 }
