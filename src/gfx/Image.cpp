@@ -165,6 +165,23 @@ void Image::applyMask(const Image& mask) {
     name.assign(*base);
 }
 
+void Image::reload() {
+    Synchronized guard(this);
+    if (pixels || name.isEmpty())
+        return;
+    String source(name);
+    const int bar = source.indexOf('|');
+    if (bar < 0) {
+        load(source);
+        return;
+    }
+    load(*source.substring(0, bar));
+    if (!pixels)
+        return;
+    auto mask = adopt(new Image(*source.substring(bar + 1)));
+    applyMask(*mask);
+}
+
 void Image::dispose() {
     Synchronized guard(this);
     freePixels();

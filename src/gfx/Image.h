@@ -70,6 +70,10 @@ public:
     void applyMask(const Image& mask);
     // Frees the pixels and the drawing context; the image becomes empty.
     void dispose();
+    // Loads the pixels again from the image's name ("a|b" applies b as the
+    // mask again) after dispose(). An image that still has pixels, or has no
+    // name to load from, stays as it is.
+    void reload();
 
     bool instanceOf(const char* className) const override;
 
