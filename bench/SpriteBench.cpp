@@ -58,7 +58,8 @@ int64_t regionArea(lang::Region& region) {
 void BM_FrameOf300Sprites(benchmark::State& state) {
     auto strip = discStrip();
     auto backBuffer = adopt(new lang::Image(W, H, 1, false));
-    Ref<lang::Graphics> g = adopt(static_cast<lang::Graphics*>(new lang::GraphicsI(backBuffer.get())));
+    Ref<lang::Graphics> g =
+        adopt(static_cast<lang::Graphics*>(new lang::GraphicsI(backBuffer.get())));
     auto root = adopt(new engine::FancyContainer(W, H));
     root->setBackground(0x102030);
     std::mt19937 rng(11);
@@ -98,7 +99,8 @@ void BM_FrameOf300Sprites(benchmark::State& state) {
     }
     state.counters["repainted_share"] =
         frames ? static_cast<double>(repainted) / (static_cast<double>(frames) * W * H) : 0;
-    state.counters["frames_per_s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+    state.counters["frames_per_s"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(BM_FrameOf300Sprites)->Unit(benchmark::kMicrosecond);

@@ -166,8 +166,8 @@ bool AnimateSprite::update(int time, Rectangle& rect) {
         int t = static_cast<int>(int64_t{time} - pausedTicks);
         // Without settings of its own the sprite is at full opacity.
         int current = getLevel();
-        bool tickDue = frameStep != 0 &&
-                       (frameDelay == 0 || onPeriod(t, frameDelay + frameDelayExtra));
+        bool tickDue =
+            frameStep != 0 && (frameDelay == 0 || onPeriod(t, frameDelay + frameDelayExtra));
         bool inProgress = false;
         bool idle = !tickDue && x == targetX && y == targetY && current == targetAlpha &&
                     moveSteps < 1 && fadeSteps < 1;

@@ -161,17 +161,13 @@ void FancyContainer::paintDirect(lang::Graphics& g) {
             child->setColor(lang::Color((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
             child->fillRect(0, 0, w, h);
         }
+        // The clip comes back in the context's own (container) coordinates.
         Ref<lang::Region> clip = child->getClip();
-        int ox = 0, oy = 0;
-        child->getOrigin(ox, oy);
-        if (clip) {
-            clip->offset(-ox, -oy);
-        } else {
-            // No clip region: the clip bounds limit what can change.
+        if (!clip) {
             Ref<lang::Rectangle> bounds = child->getClipBounds();
             clip = lang::adopt(new lang::Region());
             if (bounds)
-                clip->add(bounds->x - ox, bounds->y - oy, bounds->width, bounds->height);
+                clip->add(*bounds);
         }
         paintChildren(*child, clip.get());
         child->translate(-cx, -cy);

@@ -1,6 +1,6 @@
+#include "engine/AnimateSprite.h"
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
-#include "engine/AnimateSprite.h"
 #include "support/SpriteTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -187,7 +187,7 @@ TEST(AnimateSpriteFrameTest, RepeatCountPlaysThatManyTimesThenPosts) {
 
 TEST(AnimateSpriteFrameTest, FrameDelayAndRepeatDelayFollowTheClock) {
     Animated a(3);
-    a.time = 1; // the first update below runs at time 1
+    a.time = 1;                    // the first update below runs at time 1
     a.sprite->setFrameDelay(2, 1); // a tick every third time value
     a.sprite->setAnimation(1, true);
     EXPECT_EQ(a.frames(7), (Frames{0, 0, 1, 1, 1, 2, 2}));

@@ -1,7 +1,7 @@
+#include "engine/FancyContainer.h"
 #include "core/IntArray.h"
 #include "core/Vector.h"
 #include "engine/AnimateSprite.h"
-#include "engine/FancyContainer.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
 

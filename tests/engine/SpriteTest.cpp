@@ -1,7 +1,7 @@
+#include "engine/Sprite.h"
 #include "core/Class.h"
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
-#include "engine/Sprite.h"
 #include "gfx/PngEncoder.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
