@@ -281,6 +281,13 @@ intptr_t Window::defaultProc(uint32_t message, uintptr_t, intptr_t) {
     }
 }
 
+uint32_t Window::getSystemId() const {
+    const Window* top = this;
+    while (top->parent)
+        top = top->parent;
+    return top->sdlId;
+}
+
 Window* Window::getTopLevel() {
     Window* w = this;
     while (w->parent)

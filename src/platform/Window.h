@@ -58,6 +58,8 @@ public:
     intptr_t defaultProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     uint32_t getId() const { return id; }
+    // The SDL window id of the top-level window (events name windows by it).
+    uint32_t getSystemId() const;
     Window* getParent() const { return parent; }
     Window* getTopLevel();
     bool isChild() const { return parent != nullptr; }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/Object.h"
+
+#include <memory>
+
+namespace platform {
+class NativeCursor;
+}
+
+namespace lang {
+
+// One mouse cursor. The program's own cursors are numbered 104 to 107 (which
+// serves what is the sprite engine's choice); the system offers the arrow, the
+// hourglass and the hand. A cursor the display cannot make (headless) still
+// exists and shows the default arrow.
+class Cursor : public Object {
+public:
+    static constexpr int firstProgramCursor = 104;
+    static constexpr int lastProgramCursor = 107;
+    enum class System { arrow, wait, hand };
+
+    // Creates the four program cursors (main thread, after the video system
+    // started); later calls do nothing.
+    static void createProgramCursors();
+    // A program cursor (104 to 107) or null; no reference is added.
+    static Cursor* getProgramCursor(int number);
+    // A system cursor, created on first use (main thread); no reference is added.
+    static Cursor* getSystemCursor(System kind);
+    // Frees the shared cursors (main thread, before the video system stops).
+    static void releaseAll();
+
+    explicit Cursor(System kind);
+    Cursor(const uint32_t* argb, int width, int height, int hotX, int hotY);
+    ~Cursor() override;
+
+    // Makes this the cursor shown (main thread).
+    void show() const;
+    bool isValid() const;
+    bool instanceOf(const char* className) const override;
+
+private:
+    std::unique_ptr<platform::NativeCursor> native;
+};
+
+} // namespace lang
