@@ -4,6 +4,10 @@
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 FUZZ_SECONDS ?= 60
+# A compiler cache, when installed, shares objects between checkouts of the tree: paths are hashed
+# relative to the checkout so two worktrees hit the same entries.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # The thread tests: every suite whose name speaks of threads, monitors or concurrency.
 TSAN_TESTS ?= Thread|Monitor|Concurren
