@@ -4,6 +4,7 @@
 #include "core/Exception.h"
 #include "core/ObjectArray.h"
 #include "engine/DataLoaderOwner.h"
+#include "engine/FancyContainer.h"
 #include "engine/ImageNameResolver.h"
 #include "engine/ImagePack.h"
 #include "gfx/AudioClip.h"
@@ -58,6 +59,26 @@ void putReplacing(lang::Hashtable& table, const String& key, lang::Object* value
     table.put(key, value);
 }
 
+// A sprite type is "Class" or "Class:file", split at the first colon; the
+// file names the data file holding a container's children.
+struct TypeSpec {
+    Ref<String> className;
+    Ref<String> fileName;
+};
+
+TypeSpec splitType(const String& typeSpec) {
+    int colon = typeSpec.indexOf(':');
+    if (colon < 0)
+        return {adopt(new String(typeSpec)), adopt(new String())};
+    return {typeSpec.substring(0, colon), typeSpec.substring(colon + 1)};
+}
+
+// A new instance of the registered class, or null for an unknown class.
+Ref<lang::Object> instantiate(const String& className) {
+    lang::Class* cls = lang::Class::forName(className);
+    return cls ? cls->newInstance() : nullptr;
+}
+
 } // namespace
 
 // One walk over a data file: either counting the progress steps or loading.
@@ -75,6 +96,10 @@ DataLoader::DataLoader(const String& basePath, DataLoaderOwner* owner, ImageName
 DataLoader::~DataLoader() = default;
 
 int DataLoader::countItems(const String& fileName) {
+    if (root == this) {
+        filesRead = 0;
+        limitReached = false;
+    }
     Pass pass;
     pass.counting = true;
     auto error = lang::tryCatch([&] { walk(fileName, pass); });
@@ -82,15 +107,30 @@ int DataLoader::countItems(const String& fileName) {
 }
 
 bool DataLoader::load(const String& fileName) {
-    created = adopt(new lang::Vector());
-    spriteTable = adopt(new lang::Hashtable());
-    imageTable->clear();
-    Pass pass;
-    auto error = lang::tryCatch([&] { walk(fileName, pass); });
+    if (root == this) {
+        filesRead = 0;
+        limitReached = false;
+    }
+    Ref<lang::Exception> error = loadTables(fileName);
     if (!error)
         return true;
     platform::showMessageBox(errorTitle, error->messageText().getChars());
     return false;
+}
+
+Ref<lang::Exception> DataLoader::loadTables(const String& fileName) {
+    created = adopt(new lang::Vector());
+    spriteTable = adopt(new lang::Hashtable());
+    imageTable->clear();
+    Pass pass;
+    return lang::tryCatch([&] { walk(fileName, pass); });
+}
+
+void DataLoader::limit(const char* what, const String& fileName) {
+    root->limitReached = true;
+    String message(what);
+    message.append(fileName);
+    lang::throwException(message);
 }
 
 std::string DataLoader::resolvePath(const String& fileName) const {
@@ -100,6 +140,12 @@ std::string DataLoader::resolvePath(const String& fileName) const {
 }
 
 void DataLoader::walk(const String& fileName, Pass& pass) {
+    if (root->limitReached)
+        limit("Data file limits passed at ", fileName);
+    if (depth > maxNesting)
+        limit("Data files nested too deeply at ", fileName);
+    if (++root->filesRead > maxFiles)
+        limit("Too many data files at ", fileName);
     Ref<lang::InputStream> in;
     if (fileName.startsWith("+")) {
         auto stream = adopt(new lang::ByteArrayInputStream(fileName));
@@ -323,6 +369,10 @@ void DataLoader::readSprites(StreamTokenizer& tok, Pass& pass) {
         }
         if (pass.counting) {
             step(pass);
+            // Only an owner shows progress, so only then are the children's
+            // steps worth the cost of counting them.
+            if (owner)
+                pass.steps += countChildren(*type);
             continue;
         }
         auto objectArray = adopt(new lang::ObjectArray(static_cast<int>(objects.size())));
@@ -350,17 +400,66 @@ Ref<lang::Object> DataLoader::createSprite(const String& typeSpec, lang::ObjectA
     return sprite;
 }
 
-// The default creation of a sprite by the class named in `typeSpec`. The
-// sprite classes are not part of the engine yet, so nothing is created here.
-Ref<lang::Object> DataLoader::createByClassName(const String&, lang::ObjectArray*,
-                                                lang::IntArray*) {
-    return nullptr;
+// The default creation: an instance of the class the type names, configured
+// with the entry's arguments. Classes that are not sprites cannot take them
+// and are dropped like unknown ones.
+Ref<lang::Object> DataLoader::createByClassName(const String& typeSpec, lang::ObjectArray* objects,
+                                                lang::IntArray* ints) {
+    TypeSpec spec = splitType(typeSpec);
+    Ref<lang::Object> object = instantiate(*spec.className);
+    if (!object || !object->instanceOf("SpriteBase"))
+        return nullptr;
+    static_cast<SpriteBase*>(object.get())->configure(objects, ints);
+    if (!spec.fileName->isEmpty() && object->instanceOf("FancyContainer"))
+        loadChildren(object.get(), *spec.fileName);
+    return object;
+}
+
+Ref<DataLoader> DataLoader::subLoader() const {
+    auto loader = adopt(new DataLoader(basePath, owner.get(), resolver.get()));
+    loader->depth = depth + 1;
+    loader->root = root;
+    return loader;
+}
+
+// A container's children come from their own file. A file that fails shows
+// its message and leaves the container empty while this load goes on; a
+// passed limit fails the whole load instead.
+void DataLoader::loadChildren(lang::Object* container, const String& fileName) {
+    Ref<DataLoader> children = subLoader();
+    if (Ref<lang::Exception> error = children->loadTables(fileName)) {
+        if (root->limitReached)
+            lang::throwException(error->messageText());
+        platform::showMessageBox(errorTitle, error->messageText().getChars());
+        return;
+    }
+    auto* fancy = static_cast<FancyContainer*>(container);
+    lang::Vector* made = children->getCreated();
+    for (int i = 0; i < made->size(); ++i)
+        fancy->add(made->elementAt(i));
+    fancy->loaded(children.get());
+}
+
+// The steps a container entry's children will add to the load; 0 for any
+// other entry. The class is instantiated only to learn what it is.
+int DataLoader::countChildren(const String& typeSpec) {
+    TypeSpec spec = splitType(typeSpec);
+    if (spec.fileName->isEmpty())
+        return 0;
+    Ref<lang::Object> probe = instantiate(*spec.className);
+    if (!probe || !probe->instanceOf("FancyContainer"))
+        return 0;
+    probe = nullptr;
+    return subLoader()->countItems(*spec.fileName);
 }
 
 void DataLoader::registerSprite(lang::Object* sprite, const String& name) {
     created->addElement(sprite);
-    if (!name.isEmpty())
-        putReplacing(*spriteTable, name, sprite);
+    if (name.isEmpty())
+        return;
+    if (sprite->instanceOf("SpriteBase"))
+        static_cast<SpriteBase*>(sprite)->setName(name);
+    putReplacing(*spriteTable, name, sprite);
 }
 
 bool DataLoader::instanceOf(const char* className) const {

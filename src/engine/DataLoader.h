@@ -8,6 +8,7 @@
 #include <string>
 
 namespace lang {
+class Exception;
 class Image;
 class ObjectArray;
 class StreamTokenizer;
@@ -30,6 +31,14 @@ class DataLoader : public lang::Object {
 public:
     // The "<data>" section keeps at most this many numbers.
     static constexpr int maxDataValues = 500;
+    // Containers load their children from further data files, which may hold
+    // containers again; deeper than this is taken for a file that includes
+    // itself and fails that load instead of exhausting the stack.
+    static constexpr int maxNesting = 8;
+    // A load reads at most this many files, its containers' included: files
+    // of a few containers that each name the next file would otherwise
+    // multiply into millions of reads within the nesting limit.
+    static constexpr int maxFiles = 1000;
 
     // `owner` and `resolver` may be null; both are held counted.
     DataLoader(const lang::String& basePath, DataLoaderOwner* owner, ImageNameResolver* resolver);
@@ -73,6 +82,8 @@ private:
     struct Pass;
 
     void walk(const lang::String& fileName, Pass& pass);
+    lang::Ref<lang::Exception> loadTables(const lang::String& fileName);
+    [[noreturn]] void limit(const char* what, const lang::String& fileName);
     void readImages(lang::StreamTokenizer& tok, Pass& pass);
     void readSounds(lang::StreamTokenizer& tok, Pass& pass);
     void readData(lang::StreamTokenizer& tok, Pass& pass);
@@ -87,6 +98,9 @@ private:
                                          lang::IntArray* ints);
     lang::Ref<lang::Object> createByClassName(const lang::String& typeSpec,
                                               lang::ObjectArray* objects, lang::IntArray* ints);
+    void loadChildren(lang::Object* container, const lang::String& fileName);
+    int countChildren(const lang::String& typeSpec);
+    lang::Ref<DataLoader> subLoader() const;
     void registerSprite(lang::Object* sprite, const lang::String& name);
     std::string resolvePath(const lang::String& fileName) const;
 
@@ -99,6 +113,15 @@ private:
     lang::Ref<lang::Vector> created;
     lang::Ref<lang::Hashtable> spriteTable;
     lang::Ref<lang::Hashtable> imageTable;
+    // How many container files this loader is below the first one.
+    int depth = 0;
+    // The loader whose load or count started the reading; it counts the files
+    // read by every loader below it, which all finish within its call.
+    DataLoader* root = this;
+    int filesRead = 0;
+    // Set on the root once a limit above was passed: the whole load fails
+    // with one message rather than one per container below.
+    bool limitReached = false;
 };
 
 } // namespace engine

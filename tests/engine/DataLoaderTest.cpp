@@ -1,13 +1,17 @@
 #include "engine/DataLoader.h"
+#include "core/Class.h"
 #include "core/Exception.h"
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
 #include "engine/DataLoaderOwner.h"
+#include "engine/FancyContainer.h"
 #include "engine/ImageNameResolver.h"
 #include "engine/ImagePack.h"
+#include "engine/Sprite.h"
 #include "gfx/AudioClip.h"
 #include "gfx/Image.h"
 #include "gfx/PngEncoder.h"
+#include "gfx/Rectangle.h"
 #include "io/ResourceFile.h"
 #include "io/ResourceFileWriter.h"
 #include "platform/Files.h"
@@ -75,6 +79,8 @@ public:
         for (int i = 0; i < objects->size(); ++i)
             e.objects.push_back(objects->get(i));
         entries.push_back(e);
+        if (declineAll)
+            return nullptr;
         if (typeSpec.equals("Boom"))
             lang::throwException("creation failed");
         if (typeSpec.equals("Unknown"))
@@ -83,7 +89,28 @@ public:
     }
 
     std::vector<Entry> entries;
+    // Leaves every entry to creation by class name.
+    bool declineAll = false;
 };
+
+// A registered class that is not a sprite: a data file naming it gets nothing.
+class NotASprite : public lang::Object {};
+LANG_REGISTER_CLASS(NotASprite);
+
+// A container that records what the loader hands it once its children exist.
+class RecordingPanel : public engine::FancyContainer {
+public:
+    void loaded(lang::Object* loader) override {
+        ++loadedCalls;
+        auto* l = static_cast<DataLoader*>(loader);
+        childrenAtLoaded = getChildren()->size();
+        namedInLoader = l->getSpriteTable()->size();
+    }
+    int loadedCalls = 0;
+    int childrenAtLoaded = -1;
+    int namedInLoader = -1;
+};
+LANG_REGISTER_CLASS(RecordingPanel);
 
 class Resolver : public engine::ImageNameResolver {
 public:
@@ -503,3 +530,124 @@ TEST_F(DataLoaderTest, ToolWritesPacksTheLoaderReads) {
 }
 
 } // namespace
+
+TEST_F(DataLoaderTest, SpritesAreCreatedByClassNameAndNamed) {
+    dir.write("a.png", png(4, 3));
+    owner->declineAll = true;
+    auto l = loader();
+    ASSERT_TRUE(loadText(*l, "<images> a a.png\n"
+                             "<sprites>\n"
+                             "s Sprite a 10 20\n"
+                             "\"\" Sprite a 1 1\n"
+                             "x NoSuchClass a 1 2\n"
+                             "y NotASprite 1 2\n"
+                             "z sprite a 1 2\n" // class names are exact
+                             "panel FancyContainer 5 6 30 40\n"));
+    lang::Vector* created = l->getCreated();
+    ASSERT_EQ(created->size(), 3);
+    auto* s = static_cast<engine::Sprite*>(l->getSpriteTable()->get("s"));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s, created->elementAt(0));
+    EXPECT_EQ(std::string(s->getName().getChars()), "s");
+    lang::Rectangle bounds = s->getBounds();
+    EXPECT_EQ(bounds.x, 10);
+    EXPECT_EQ(bounds.y, 20);
+    EXPECT_EQ(bounds.width, 4);
+    EXPECT_EQ(bounds.height, 3);
+    EXPECT_TRUE(static_cast<engine::Sprite*>(created->elementAt(1))->getName().isEmpty());
+    auto* panel = static_cast<engine::FancyContainer*>(l->getSpriteTable()->get("panel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->getBounds().width, 30);
+    EXPECT_EQ(l->getSpriteTable()->size(), 2);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(DataLoaderTest, ContainersLoadTheirChildrenFromTheirOwnFiles) {
+    dir.write("b.png", png(2, 2));
+    dir.write("panel.txt", "<images> b b.png\n<sprites>\n"
+                           "c1 Sprite b 1 2\n"
+                           "c2 Sprite b 3 4\n"
+                           "inner RecordingPanel:inner.txt 0 0 10 10\n");
+    dir.write("inner.txt", "<sprites> deep Sprite 0 0 <sounds> snd.wav");
+    owner->declineAll = true;
+    auto l = loader();
+    ASSERT_TRUE(loadText(*l, "<sprites>\n"
+                             "panel RecordingPanel:panel.txt 5 6 100 80\n"
+                             "after Sprite 1 1\n"
+                             "plain Sprite:panel.txt 1 1\n")); // not a container
+    // main: 3 entries; panel.txt: 1 image + 3 entries; inner.txt: 1 entry + 1 sound.
+    EXPECT_EQ(l->countItems("main.txt"), 9);
+
+    lang::Vector* created = l->getCreated();
+    ASSERT_EQ(created->size(), 3);
+    auto* panel = static_cast<RecordingPanel*>(created->elementAt(0));
+    EXPECT_EQ(panel->loadedCalls, 1);
+    EXPECT_EQ(panel->childrenAtLoaded, 3);
+    EXPECT_EQ(panel->namedInLoader, 3);
+    lang::Vector* children = panel->getChildren();
+    ASSERT_EQ(children->size(), 3);
+    EXPECT_EQ(
+        std::string(static_cast<engine::Sprite*>(children->elementAt(0))->getName().getChars()),
+        "c1");
+    EXPECT_EQ(
+        std::string(static_cast<engine::Sprite*>(children->elementAt(1))->getName().getChars()),
+        "c2");
+    auto* inner = static_cast<RecordingPanel*>(children->elementAt(2));
+    ASSERT_EQ(inner->getChildren()->size(), 1);
+    EXPECT_EQ(inner->loadedCalls, 1);
+    // The children belong to their containers, not to the main file's tables.
+    EXPECT_EQ(l->getSpriteTable()->get("c1"), nullptr);
+    EXPECT_EQ(l->getSpriteTable()->size(), 3);
+    EXPECT_EQ(static_cast<engine::Sprite*>(created->elementAt(2))->getBounds().x, 1);
+    EXPECT_TRUE(boxes.empty());
+
+    // Without an owner nobody watches progress, so children are not counted.
+    auto bare = adopt(new DataLoader(String(dir.path().c_str()), nullptr, nullptr));
+    EXPECT_EQ(bare->countItems("main.txt"), 3);
+}
+
+TEST_F(DataLoaderTest, ContainerWhoseFileFailsStaysEmptyAndTheLoadGoesOn) {
+    owner->declineAll = true;
+    auto l = loader();
+    EXPECT_TRUE(loadText(*l, "<sprites> panel RecordingPanel:missing.txt 0 0 10 10\n"
+                             "after Sprite 1 1\n"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].first, "Error");
+    auto* panel = static_cast<RecordingPanel*>(l->getSpriteTable()->get("panel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->loadedCalls, 0);
+    EXPECT_EQ(panel->getChildren()->size(), 0);
+    EXPECT_NE(l->getSpriteTable()->get("after"), nullptr);
+}
+
+TEST_F(DataLoaderTest, FilesThatIncludeThemselvesFailOnceInsteadOfRecursingForever) {
+    owner->declineAll = true;
+    auto l = loader();
+    // One container naming its own file: bounded by the nesting limit.
+    dir.write("main.txt", "<sprites> loop RecordingPanel:main.txt 0 0 1 1");
+    EXPECT_GT(l->countItems("main.txt"), 0);
+    EXPECT_FALSE(l->load("main.txt"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].second.find("nested too deeply"), std::string::npos);
+
+    // Levels of eleven containers each naming the next level's file would
+    // multiply into 11^8 reads within that limit; the budget of files per
+    // load stops them.
+    boxes.clear();
+    for (int level = 0; level < 8; ++level) {
+        std::string text = "<sprites>\n";
+        for (int i = 0; i < 11; ++i)
+            text += "p RecordingPanel:level" + std::to_string(level + 1) + ".txt 0 0 1 1\n";
+        dir.write("level" + std::to_string(level) + ".txt", text);
+    }
+    dir.write("level8.txt", "");
+    l->countItems("level0.txt");
+    EXPECT_FALSE(l->load("level0.txt"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].second.find("Too many data files"), std::string::npos);
+
+    // The limits are per load: the next one starts afresh.
+    boxes.clear();
+    EXPECT_TRUE(loadText(*l, "<sprites> p RecordingPanel:inner.txt 0 0 1 1"));
+    EXPECT_EQ(boxes.size(), 1u); // inner.txt does not exist
+}
