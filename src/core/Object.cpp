@@ -16,7 +16,11 @@ std::mutex& classInitLock() {
     return *lock;
 }
 
-unsigned char foldCase(unsigned char c) {
+constexpr int32_t destroyingCount = 1 << 30;
+
+} // namespace
+
+unsigned char ansiFoldCase(unsigned char c) {
     // Upper to lower case in code page 1252, as the platform's case-insensitive
     // comparison of ANSI text does.
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
@@ -33,10 +37,6 @@ unsigned char foldCase(unsigned char c) {
     }
 }
 
-constexpr int32_t destroyingCount = 1 << 30;
-
-} // namespace
-
 struct Object::WaitEvent {
     std::mutex mutex;
     std::condition_variable signal;
@@ -47,7 +47,8 @@ bool ansiEqualsIgnoreCase(const char* a, const char* b) {
     if (!a || !b)
         return false;
     while (*a && *b) {
-        if (foldCase(static_cast<unsigned char>(*a)) != foldCase(static_cast<unsigned char>(*b)))
+        if (ansiFoldCase(static_cast<unsigned char>(*a)) !=
+            ansiFoldCase(static_cast<unsigned char>(*b)))
             return false;
         ++a;
         ++b;

@@ -63,6 +63,8 @@ private:
 // Case-insensitive equality of two 8-bit texts in code page 1252; used by the
 // instance tests and String.equalsIgnoreCase.
 bool ansiEqualsIgnoreCase(const char* a, const char* b);
+// The lower-case form of one code page 1252 character, the folding behind it.
+unsigned char ansiFoldCase(unsigned char c);
 
 // Scoped monitor guard: addRef and lock on entry, unlock and release on exit.
 class Synchronized {

@@ -25,18 +25,24 @@ int boundedLength(const char* text) {
     return static_cast<int>(strnlen(text, String::maxLength));
 }
 
-// Decimal form of value into buf (at least 12 bytes); returns the length.
-int formatInt(int value, char* buf) {
+// The decimal digits of |value|, lowest first, into buf (at least 10 bytes);
+// returns how many.
+int reversedDigits(int value, char* buf) {
     long long v = value;
-    bool negative = v < 0;
-    if (negative)
+    if (v < 0)
         v = -v;
     int n = 0;
     do {
         buf[n++] = static_cast<char>('0' + v % 10);
         v /= 10;
     } while (v);
-    if (negative)
+    return n;
+}
+
+// Decimal form of value into buf (at least 12 bytes); returns the length.
+int formatInt(int value, char* buf) {
+    int n = reversedDigits(value, buf);
+    if (value < 0)
         buf[n++] = '-';
     std::reverse(buf, buf + n);
     buf[n] = 0;
@@ -307,18 +313,10 @@ void String::formatThousands(int value) {
 
 void String::formatThousands(int value, char separator) {
     char digits[16];
-    long long v = value;
-    bool negative = v < 0;
-    if (negative)
-        v = -v;
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v);
+    int n = reversedDigits(value, digits);
     char out[24];
     int o = 0;
-    if (negative)
+    if (value < 0)
         out[o++] = '-';
     for (int i = n - 1; i >= 0; --i) {
         out[o++] = digits[i];

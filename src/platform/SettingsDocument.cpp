@@ -1,5 +1,7 @@
 #include "platform/SettingsDocument.h"
 
+#include "core/Object.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,26 +12,11 @@ namespace {
 constexpr char hexDigits[] = "0123456789abcdef";
 constexpr int bytesPerHexLine = 25;
 
-unsigned char foldCase(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return c + 0x20;
-    switch (c) {
-    case 0x8A:
-    case 0x8C:
-    case 0x8E:
-        return c + 0x10;
-    case 0x9F:
-        return 0xFF;
-    default:
-        return c;
-    }
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(a[i]) != foldCase(b[i]))
+        if (lang::ansiFoldCase(a[i]) != lang::ansiFoldCase(b[i]))
             return false;
     return true;
 }
@@ -41,7 +28,7 @@ bool foldedLess(std::string_view a, std::string_view b, bool paths) {
     static const auto weights = [] {
         std::array<std::array<unsigned short, 256>, 2> table;
         for (int c = 0; c < 256; ++c) {
-            table[0][c] = foldCase(static_cast<unsigned char>(c));
+            table[0][c] = lang::ansiFoldCase(static_cast<unsigned char>(c));
             table[1][c] = c == '\\' ? 0 : table[0][c] + 1;
         }
         return table;

@@ -1,5 +1,6 @@
 #include "core/Object.h"
 #include "core/Thread.h"
+#include "support/Eventually.h"
 
 #include <atomic>
 #include <chrono>
@@ -9,17 +10,7 @@
 using lang::Object;
 
 namespace {
-// Waits for a condition with an upper bound that only a hang reaches.
-template <class Pred>
-bool eventually(Pred pred) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::eventually;
 } // namespace
 
 TEST(MonitorTest, ReentrantLockCountsDepth) {

@@ -1,4 +1,5 @@
 #include "core/Thread.h"
+#include "support/Eventually.h"
 
 #include <atomic>
 #include <chrono>
@@ -12,16 +13,7 @@ using lang::Thread;
 
 namespace {
 
-template <class Pred>
-bool eventually(Pred pred) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::eventually;
 
 // A gate the test opens to let run() finish; no sleeping to wait for threads.
 struct Gate {

@@ -1,6 +1,7 @@
 #include "sound/SoundEngine.h"
 #include "sound/Sample.h"
 #include "sound/Stream.h"
+#include "support/Eventually.h"
 #include "support/SoundData.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +19,7 @@ using namespace testsound;
 
 namespace {
 
-// Waits for a condition another thread makes true; the bound is reached only
-// when something hangs.
-template <class Condition>
-bool eventually(Condition condition) {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::yield();
-    }
-    return true;
-}
+using testsupport::eventually;
 
 // Sets an environment variable for one test and puts the old value back.
 class ScopedEnv {
