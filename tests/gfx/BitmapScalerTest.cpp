@@ -203,7 +203,7 @@ TEST(BitmapScalerRotateTest, AreaWeightedKeepsColourOffTransparentNeighbours) {
     EXPECT_EQ(at(*out, 1, 1), 0x2F4C4C4Cu);
 }
 
-TEST(BitmapScalerRotateTest, FastPathsGiveTheReferencePixels) {
+TEST(BitmapScalerRotateTest, MatchesThePlainReferenceAtManyAnglesAndScales) {
     // The 48 x 48 cells the game turns, and odd sizes and rectangles, at many
     // angles and a few scales.
     struct Case {
