@@ -149,10 +149,9 @@ void TextSprite::preRender() {
     const int w = width, h = height;
     const int ascent = metrics->getAscent();
     // A painter holding the old image must not see it change under it.
-    Ref<lang::Image> target = rendered;
-    if (!target || target->getWidth() != w || target->getHeight() != h || !target->hasPixels() ||
-        target->getRefCount() > 1)
-        target = lang::adopt(new lang::Image(w, h, 0, false));
+    const bool reusable = rendered && rendered->getRefCount() == 1 && rendered->getWidth() == w &&
+                          rendered->getHeight() == h && rendered->hasPixels();
+    Ref<lang::Image> target = reusable ? rendered : lang::adopt(new lang::Image(w, h, 0, false));
     rendered = nullptr;
     if (!target->hasPixels())
         return;
