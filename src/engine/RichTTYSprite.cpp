@@ -261,7 +261,10 @@ void RichTTYSprite::putChar(int ch) {
         column = 0;
         if (++line >= rows) {
             line = rows - 1;
-            if (!keepHistory || static_cast<int>(store.size()) >= historyMax) {
+            // A one-row console still keeps the row above it: a word that
+            // wraps is taken from there with the next character.
+            const int kept = keepHistory ? historyMax : std::max(rows, 2);
+            if (static_cast<int>(store.size()) >= kept) {
                 store.pop_front();
                 if (scrollOffset > 0)
                     --scrollOffset;

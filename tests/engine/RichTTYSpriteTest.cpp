@@ -56,7 +56,13 @@ TEST(RichTTYSpriteTest, SetupFitsTheFontToTheSizeAndKeepsAtLeastOneRow) {
     EXPECT_EQ(sprite->getWrapWidth(), 296);
     EXPECT_EQ(sprite->getStoredRowCount(), sprite->getRowCount());
 
-    EXPECT_EQ(console(300, 5, 16)->getRowCount(), 1);
+    // One row still wraps whole words: the word leaves the row scrolled away.
+    auto single = console(300, 5, 16);
+    EXPECT_EQ(single->getRowCount(), 1);
+    auto probe = console(1000, 100, 16);
+    auto narrow = console(textWidth(*probe, "Hello wond") + 4, 5, 16);
+    print(*narrow, "Hello wonderful");
+    EXPECT_EQ(narrow->getRowText(narrow->getScrollOffset()), "wonderful");
     // Nonsense sizes from a data file stay bounded.
     auto odd = console(-5, 2000000000, 0);
     EXPECT_GE(odd->getRowCount(), 1);
