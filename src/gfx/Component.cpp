@@ -4,7 +4,8 @@
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
 #include "gfx/Graphics.h"
-#include "gfx/GraphicsW.h"
+#include "gfx/Image.h"
+#include "gfx/WindowGraphics.h"
 #include "platform/KeyCodes.h"
 #include "platform/MessageLoop.h"
 #include "platform/WindowMessages.h"
@@ -174,15 +175,42 @@ void Component::setMousePosition(int x, int y) {
 }
 
 Ref<Graphics> Component::getGraphics() {
-    if (!hwnd)
-        return nullptr;
-    int ox, oy;
-    hwnd->originInTopLevel(ox, oy);
-    auto frameBuffer = hwnd->getFrameBuffer();
-    if (!frameBuffer)
-        return nullptr;
-    return adopt(static_cast<Graphics*>(
-        new GraphicsW(frameBuffer, ox, oy, hwnd->getWidth(), hwnd->getHeight())));
+    Ref<Image> surface;
+    std::shared_ptr<platform::FrameBuffer> buffer;
+    platform::PixelRect area;
+    {
+        std::lock_guard<std::mutex> guard(targetLock);
+        if (!drawingSurface)
+            return nullptr;
+        surface = drawingSurface;
+        buffer = drawingBuffer;
+        area = drawingArea;
+    }
+    Ref<WindowGraphics> g = adopt(new WindowGraphics(surface.get(), std::move(buffer)));
+    g->translate(area.x, area.y);
+    // The canvas usually covers the whole surface; it needs no clip region.
+    if (area.x != 0 || area.y != 0 || area.width != surface->getWidth() ||
+        area.height != surface->getHeight())
+        g->clipRect(0, 0, area.width, area.height);
+    return g;
+}
+
+void Component::updateDrawingTarget() {
+    Ref<Image> surface;
+    std::shared_ptr<platform::FrameBuffer> buffer;
+    platform::PixelRect area;
+    Frame* frame = getFrame();
+    if (hwnd && frame && frame->getSurface()) {
+        surface = frame->getSurface();
+        buffer = hwnd->getFrameBuffer();
+        hwnd->originInTopLevel(area.x, area.y);
+        area.width = hwnd->getWidth();
+        area.height = hwnd->getHeight();
+    }
+    std::lock_guard<std::mutex> guard(targetLock);
+    drawingSurface = std::move(surface);
+    drawingBuffer = std::move(buffer);
+    drawingArea = area;
 }
 
 void Component::setBackground(const Color& c) {
@@ -274,10 +302,12 @@ intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lPar
             size.width = hwnd->getWidth();
             size.height = hwnd->getHeight();
         }
+        updateDrawingTarget();
         return 0;
     case msg::move:
         bounds.x = msg::pointX(lParam);
         bounds.y = msg::pointY(lParam);
+        updateDrawingTarget();
         return 0;
     case msg::size:
         if (wParam != msg::sizeMinimized) {
@@ -286,6 +316,7 @@ intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lPar
             bounds.width = size.width;
             bounds.height = size.height;
         }
+        updateDrawingTarget();
         validate();
         return 0;
     case msg::destroy: {
@@ -312,12 +343,14 @@ intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lPar
         return defaultWindowProc(message, wParam, lParam);
     }
     case msg::windowPosChanged:
+        updateDrawingTarget();
         windowPosChanged();
         return defaultWindowProc(message, wParam, lParam);
     case msg::ncDestroy: {
         hwnd->userData = nullptr;
         hwnd = nullptr;
         windowId.store(0);
+        updateDrawingTarget();
         // The window's reference; this may be the last one.
         release();
         return 0;

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 namespace lang {
@@ -17,6 +18,7 @@ class Cursor;
 class Event;
 class Frame;
 class Graphics;
+class Image;
 
 // A window of the program with its library object: a top-level Frame or an
 // area inside one. The window procedure turns the window's messages into
@@ -60,8 +62,10 @@ public:
     virtual bool isVisible();
     virtual void setCursor(Cursor* c);
     virtual void setMousePosition(int x, int y);
-    // A new graphics drawing on the window (the caller's reference), or null
-    // without a window.
+    // Any thread: a new graphics drawing on the window (the caller's
+    // reference), or null without a window. Its origin is the window's
+    // top-left corner and it cannot draw outside the window; what it draws
+    // is shown by the main thread.
     virtual Ref<Graphics> getGraphics();
     virtual void setBackground(const Color& c);
     virtual void setForeground(const Color& c);
@@ -117,10 +121,19 @@ private:
     void captureLost();
     void paintWindow();
     bool inSizeGrip(int x, int y);
+    // Main thread: takes where this window draws from the window as it is
+    // now, for getGraphics on any thread; forgets it without a window.
+    void updateDrawingTarget();
 
     std::atomic<uint32_t> windowId{0};
     std::mutex cursorLock;
     Ref<Cursor> cursor;
+    // Guards the drawing target: the frame's surface, the window's frame
+    // buffer and this window's area in them.
+    std::mutex targetLock;
+    Ref<Image> drawingSurface;
+    std::shared_ptr<platform::FrameBuffer> drawingBuffer;
+    platform::PixelRect drawingArea;
 };
 
 } // namespace lang

@@ -88,8 +88,30 @@ bool Frame::create(Component*, const Rectangle& r) {
     return hwnd != nullptr;
 }
 
+void Frame::createSurface() {
+    auto buffer = hwnd ? hwnd->getFrameBuffer() : nullptr;
+    if (!buffer)
+        return;
+    // A frame whose window is made again keeps its surface: the canvas size
+    // does not change.
+    if (surface && surface->getWidth() == buffer->getWidth() &&
+        surface->getHeight() == buffer->getHeight())
+        return;
+    surface = adopt(new Image(buffer->getWidth(), buffer->getHeight(), 0, true));
+    if (!surface->hasPixels()) {
+        surface = nullptr;
+        return;
+    }
+    // Opaque black, as a fresh frame buffer shows.
+    uint32_t* px = surface->getPixels();
+    std::fill(px, px + size_t(surface->getWidth()) * size_t(surface->getHeight()), 0xFF000000u);
+}
+
 intptr_t Frame::windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
+    case msg::create:
+        createSurface();
+        return Component::windowProc(message, wParam, lParam);
     case msg::destroy:
         Component::windowProc(message, wParam, lParam);
         onDestroy();

@@ -2,6 +2,7 @@
 
 #include "core/String.h"
 #include "gfx/Component.h"
+#include "gfx/Image.h"
 
 namespace lang {
 
@@ -40,6 +41,10 @@ public:
     void setTitle(const String& text);
     bool isIconic() const { return hwnd && hwnd->isIconic(); }
     void minimize();
+    // What the frame's windows draw on: an image the size of the logical
+    // canvas, mirrored into the window's frame buffer as it is drawn. Null
+    // before the window is created. Main thread.
+    Image* getSurface() const { return surface.get(); }
 
     int32_t frameWidth = 800;
     int32_t frameHeight = 600;
@@ -49,8 +54,10 @@ public:
 
 private:
     void placeWindowed(int width, int height);
+    void createSurface();
 
     String title;
+    Ref<Image> surface;
 };
 
 } // namespace lang
