@@ -2,12 +2,15 @@
 # Runs the real-window tests on an X server of their own: Xvfb with openbox as
 # the window manager (desktop full screen needs one to report sizes right).
 # Usage: real-window.sh <ripple_tests binary>
+# Exits 77 (ctest's skip) where a tool it needs is missing.
 set -eu
 tests_binary=$1
-if ! command -v xvfb-run >/dev/null 2>&1 || ! command -v openbox >/dev/null 2>&1; then
-    echo "xvfb-run or openbox missing: real-window test skipped"
-    exit 0
-fi
+for tool in xvfb-run Xvfb openbox xprop xdpyinfo import; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "$tool missing (scripts/install-deps installs it): real-window test skipped"
+        exit 77
+    fi
+done
 exec timeout -k 10 80 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" sh -c '
     openbox >/dev/null 2>&1 &
     wm=$!

@@ -2,6 +2,9 @@
 #include "gfx/Cursor.h"
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
+#include "gfx/Graphics.h"
+#include "gfx/Image.h"
+#include "platform/FrameBuffer.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
@@ -9,12 +12,14 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 using lang::adopt;
+using lang::Color;
 using lang::Component;
 using lang::Event;
 using lang::Frame;
@@ -353,6 +358,57 @@ TEST_F(ComponentTest, MousePositionIsReportedInClientCoordinates) {
     EXPECT_FALSE(canvas->isMouseInside());
     windowEvent(SDL_WINDOWEVENT_LEAVE);
     EXPECT_FALSE(frame->isMouseInside());
+}
+
+TEST_F(ComponentTest, GraphicsOfAnAreaDrawOnlyInsideItAndTheMainThreadPresentsThem) {
+    canvas->getWindow()->setBounds(100, 50, 200, 100);
+    auto fb = frame->getWindow()->getFrameBuffer();
+    ASSERT_TRUE(fb);
+    pump();
+    fb->takeChanges([](const uint32_t*, const std::vector<platform::PixelRect>&) {});
+
+    // Drawn on another thread, as the render thread does: the origin is the
+    // area's corner and nothing lands outside the area.
+    Ref<lang::Image> tile = adopt(new lang::Image(4, 4, 0, false));
+    std::fill(tile->getPixels(), tile->getPixels() + 16, 0xFF445566u);
+    std::thread([&] {
+        Ref<lang::Graphics> g = canvas->getGraphics();
+        ASSERT_TRUE(g);
+        EXPECT_TRUE(g->instanceOf("GraphicsW"));
+        g->setColor(Color(0x11, 0x22, 0x33));
+        g->fillRect(-50, -50, 1000, 1000);
+        g->drawImage(tile.get(), 198, 98); // half outside
+        g->dispose();
+    }).join();
+    EXPECT_EQ(fb->pixelAt(100, 50), 0xFF112233u);
+    EXPECT_EQ(fb->pixelAt(297, 147), 0xFF112233u);
+    EXPECT_EQ(fb->pixelAt(298, 148), 0xFF445566u);
+    EXPECT_EQ(fb->pixelAt(299, 149), 0xFF445566u);
+    EXPECT_EQ(fb->pixelAt(99, 50), 0xFF000000u);
+    EXPECT_EQ(fb->pixelAt(300, 149), 0xFF000000u);
+    EXPECT_EQ(fb->pixelAt(100, 150), 0xFF000000u);
+    pump();
+    bool left = false;
+    fb->takeChanges([&](const uint32_t*, const std::vector<platform::PixelRect>&) { left = true; });
+    EXPECT_FALSE(left); // the main thread uploaded every change
+
+    // A repaint erases the area with its background on the main thread.
+    canvas->setBackground(Color(0, 0, 255));
+    canvas->repaint();
+    pump();
+    EXPECT_EQ(fb->pixelAt(200, 100), 0xFF0000FFu);
+    EXPECT_EQ(fb->pixelAt(99, 50), 0xFF000000u);
+
+    // Graphics outliving the window draw harmlessly; no new ones are made.
+    Ref<lang::Graphics> late = canvas->getGraphics();
+    Ref<lang::Graphics> copy = late->create();
+    frame->getWindow()->destroy();
+    EXPECT_FALSE(canvas->getGraphics());
+    EXPECT_FALSE(frame->getGraphics());
+    copy->fillRect(0, 0, 10, 10);
+    late->drawImage(tile.get(), 0, 0);
+    EXPECT_EQ(fb->pixelAt(100, 50), 0xFF445566u);
+    pump();
 }
 
 } // namespace

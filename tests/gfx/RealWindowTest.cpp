@@ -1,3 +1,4 @@
+#include "gfx/Color.h"
 #include "gfx/Component.h"
 #include "gfx/Frame.h"
 #include "gfx/Graphics.h"
@@ -99,6 +100,7 @@ constexpr uint32_t red = 0xFFFF0000u;
 constexpr uint32_t green = 0xFF00FF00u;
 constexpr uint32_t blue = 0xFF0000FFu;
 constexpr uint32_t white = 0xFFFFFFFFu;
+constexpr uint32_t yellow = 0xFFFFFF00u;
 
 TEST(RealWindowTest, PresentsAPatternAndSwitchesFullScreenAndBack) {
     if (!realWindowWanted())
@@ -136,6 +138,21 @@ TEST(RealWindowTest, PresentsAPatternAndSwitchesFullScreenAndBack) {
     EXPECT_EQ(shot.at(x0, y0 + 300), blue);
     EXPECT_EQ(shot.at(x0 + 799, y0 + 599), white);
     EXPECT_NE(shot.at(x0 + 800, y0 + 599), white); // nothing drawn beyond the canvas
+
+    // A later small change is uploaded on its own; the rest stays.
+    std::thread([&] {
+        Ref<lang::Graphics> g = canvas->getGraphics();
+        ASSERT_TRUE(g);
+        EXPECT_TRUE(g->instanceOf("GraphicsW"));
+        g->setColor(lang::Color(255, 255, 0));
+        g->fillRect(380, 280, 40, 40);
+        g->dispose();
+    }).join();
+    shot = waitForScreen([&](const Screenshot& s) { return s.at(x0 + 400, y0 + 300) == yellow; });
+    EXPECT_EQ(shot.at(x0 + 380, y0 + 280), yellow);
+    EXPECT_EQ(shot.at(x0 + 379, y0 + 280), red);
+    EXPECT_EQ(shot.at(x0 + 420, y0 + 299), green);
+    EXPECT_EQ(shot.at(x0 + 399, y0 + 320), blue);
 
     frame->setFullScreen(true, false);
     EXPECT_TRUE(frame->fullScreen);
