@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
+#include "platform/WindowMessages.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -65,6 +66,11 @@ public:
     void onClose() override { ++closes; }
     void onDestroy() override { ++destroys; }
     void onActivate(bool active) override { activations.push_back(active); }
+    intptr_t windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+        if (message == platform::msg::size)
+            sizeKinds.push_back(int(wParam));
+        return Frame::windowProc(message, wParam, lParam);
+    }
     bool keyDown(Event*, int key) override {
         keys.push_back(key);
         return true;
@@ -73,6 +79,7 @@ public:
     int destroys = 0;
     std::vector<bool> activations;
     std::vector<int> keys;
+    std::vector<int> sizeKinds;
 };
 
 uint32_t fakeNow = 100000;
@@ -302,6 +309,20 @@ TEST_F(ComponentTest, CloseAsksTheFrameAndTheDestroyRequestDestroysIt) {
     EXPECT_EQ(canvas->getRefCount(), 1);
     EXPECT_EQ(frame->getRefCount(), 1);
     EXPECT_EQ(Component::getFocusWindow(), 0u);
+}
+
+TEST_F(ComponentTest, MinimisingAndRestoringReachTheDerivedFrameAndKeepTheSize) {
+    frame->sizeKinds.clear();
+    windowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_TRUE(frame->isIconic());
+    EXPECT_EQ(frame->sizeRef().width, 800);
+    EXPECT_EQ(frame->sizeRef().height, 600);
+    windowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_FALSE(frame->isIconic());
+    EXPECT_EQ(frame->sizeKinds, (std::vector<int>{int(platform::msg::sizeMinimized),
+                                                  int(platform::msg::sizeRestored)}));
+    EXPECT_EQ(frame->sizeRef().width, 800);
+    EXPECT_TRUE(frame->getGraphics()); // still drawable after the round trip
 }
 
 TEST_F(ComponentTest, FullScreenRefusedShowsTheBoxAndStaysWindowed) {
