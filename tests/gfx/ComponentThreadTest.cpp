@@ -8,6 +8,7 @@
 #include "platform/FrameBuffer.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
+#include "support/Eventually.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -140,8 +141,7 @@ TEST(ComponentThreadTest, WindowStaysResponsiveWhileAnotherThreadPresentsThrough
             ++frames;
         }
     });
-    while (frames.load() < 50)
-        std::this_thread::yield();
+    EXPECT_TRUE(testsupport::eventually([&] { return frames.load() >= 50; }));
     frame->postDestroy();
     platform::pumpMessages(0);
     EXPECT_EQ(frame->getWindow(), nullptr);
