@@ -24,7 +24,8 @@ class Image;
 // area inside one. The window procedure turns the window's messages into
 // Event objects and the virtual calls below, and keeps `size` and `bounds`
 // current. Messages arrive on the main thread; setCursor, repaint,
-// requestFocus and postDestroy may be called from any thread.
+// requestFocus, postDestroy and getGraphics may be called from any thread,
+// everything else belongs to the main thread.
 //
 // The window holds one reference to its component from creation to its
 // final destruction; a child never holds its parent.
