@@ -95,6 +95,13 @@ void Cursor::createProgramCursors() {
     for (int i = 0; i < 4; ++i)
         if (!programCursors[i])
             programCursors[i] = makeProgramCursor(i);
+    // Made here, on the main thread, so that the render thread's first
+    // look-up finds them instead of calling the window system itself.
+    for (System kind : {System::arrow, System::wait, System::hand}) {
+        Cursor*& slot = systemCursors[static_cast<int>(kind)];
+        if (!slot)
+            slot = new Cursor(kind);
+    }
 }
 
 Cursor* Cursor::getProgramCursor(int number) {

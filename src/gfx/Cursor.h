@@ -20,12 +20,15 @@ public:
     static constexpr int lastProgramCursor = 107;
     enum class System { arrow, wait, hand };
 
-    // Creates the four program cursors (main thread, after the video system
-    // started); later calls do nothing.
+    // Creates the four program cursors and the three system ones (main
+    // thread, after the video system started); later calls do nothing.
+    // Afterwards any thread may look them up.
     static void createProgramCursors();
     // A program cursor (104 to 107) or null; no reference is added.
     static Cursor* getProgramCursor(int number);
-    // A system cursor, created on first use (main thread); no reference is added.
+    // A system cursor, created on first use unless createProgramCursors made
+    // it already (a first use belongs to the main thread); no reference is
+    // added.
     static Cursor* getSystemCursor(System kind);
     // Frees the shared cursors (main thread, before the video system stops).
     static void releaseAll();

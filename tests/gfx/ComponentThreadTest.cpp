@@ -76,6 +76,7 @@ TEST(ComponentThreadTest, WindowStaysResponsiveWhileAnotherThreadPresentsThrough
     std::atomic<int> frames{0};
     std::atomic<uint32_t> lastColour{0};
     std::thread render([&] {
+        // Looked up here: creating them at start made them for every thread.
         lang::Cursor* cursors[2] = {lang::Cursor::getProgramCursor(104),
                                     lang::Cursor::getSystemCursor(lang::Cursor::System::hand)};
         for (int n = 1; !stop.load(); ++n) {
