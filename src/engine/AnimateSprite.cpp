@@ -235,6 +235,12 @@ void AnimateSprite::moveBy(int dx, int dy) {
 
 Ref<Sprite> AnimateSprite::copy() {
     Ref<AnimateSprite> result = lang::adopt(new AnimateSprite());
+    copyAnimationInto(*result);
+    return result;
+}
+
+void AnimateSprite::copyAnimationInto(AnimateSprite& target) {
+    AnimateSprite* result = &target;
     copyInto(*result);
     lang::FancyHelper settings = getFancy();
     if (hasFancy()) {
@@ -266,7 +272,6 @@ Ref<Sprite> AnimateSprite::copy() {
     r.eventPending = eventPending;
     r.paused = paused;
     r.pausedTicks = pausedTicks;
-    return result;
 }
 
 void AnimateSprite::setTint(int level, int red, int green, int blue) {

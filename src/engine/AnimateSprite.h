@@ -74,6 +74,11 @@ public:
 
     bool instanceOf(const char* className) const override;
 
+protected:
+    // Copies this sprite's Sprite and AnimateSprite fields and composition
+    // settings into `target`, for copy() here and in derived classes.
+    void copyAnimationInto(AnimateSprite& target);
+
 private:
     // Applies the frame logic of one due tick at animation time t; returns
     // true when a finished repeat count asks for an event at once.
