@@ -107,15 +107,35 @@ std::unique_ptr<FontFace> FontFace::open(const char* family, int pixelSize, bool
     FT_Face face = nullptr;
     if (FT_New_Face(lib, m.file.c_str(), m.index, &face) != 0)
         return nullptr;
+    Impl* impl = new Impl;
+    impl->face = face;
+    impl->emboldenSynthetic = bold && !m.bold;
+    impl->obliqueSynthetic = italic && !m.italic;
+    return adoptFace(impl, pixelSize);
+}
+
+std::unique_ptr<FontFace> FontFace::openFile(const char* path, int pixelSize) {
+    if (!path || pixelSize <= 0 || pixelSize > 2048)
+        return nullptr;
+    std::lock_guard<std::mutex> guard(libraryLock());
+    FT_Library lib = library();
+    FT_Face face = nullptr;
+    if (!lib || FT_New_Face(lib, path, 0, &face) != 0)
+        return nullptr;
+    Impl* impl = new Impl;
+    impl->face = face;
+    return adoptFace(impl, pixelSize);
+}
+
+std::unique_ptr<FontFace> FontFace::adoptFace(Impl* impl, int pixelSize) {
+    FT_Face face = impl->face;
     if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
         FT_Done_Face(face);
+        delete impl;
         return nullptr;
     }
     std::unique_ptr<FontFace> f(new FontFace);
-    f->impl = new Impl;
-    f->impl->face = face;
-    f->impl->emboldenSynthetic = bold && !m.bold;
-    f->impl->obliqueSynthetic = italic && !m.italic;
+    f->impl = impl;
     const FT_Size_Metrics& sm = face->size->metrics;
     f->ascentPx = static_cast<int>(sm.ascender >> 6);
     f->descentPx = static_cast<int>((-sm.descender) >> 6);

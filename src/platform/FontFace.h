@@ -27,6 +27,9 @@ public:
     // `pixelSize` pixels; null when no face could be opened.
     static std::unique_ptr<FontFace> open(const char* family, int pixelSize, bool bold,
                                           bool italic);
+    // The first face of the font file at `path` at an em height of
+    // `pixelSize` pixels; null when it cannot be opened.
+    static std::unique_ptr<FontFace> openFile(const char* path, int pixelSize);
     ~FontFace();
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
@@ -45,6 +48,10 @@ public:
 private:
     FontFace() = default;
     struct Impl;
+    // Takes over `impl` and its face, sets the size and reads the metrics;
+    // null (the face closed) when the size cannot be set. Called under the
+    // library lock.
+    static std::unique_ptr<FontFace> adoptFace(Impl* impl, int pixelSize);
     Impl* impl = nullptr;
     int ascentPx = 0;
     int descentPx = 0;
