@@ -70,8 +70,11 @@ void walkCells(int32_t value, int style, int minDigits, const NumberSprite::Sepa
 }
 
 // Pixels taken by `units` half-digit units when consecutive cells overlap by
-// `spacing` pixels.
+// `spacing` pixels. Cells can overlap by less than a cell only: more would
+// move digits rightwards past the bounds, so larger values count as one
+// pixel less than a cell, and a negative spacing leaves no gaps.
 int pixelsFor(int units, int cellWidth, int spacing) {
+    spacing = std::clamp(spacing, 0, std::max(0, cellWidth - 1));
     int64_t pixels = (int64_t{cellWidth} * units + 1) / 2 -
                      std::max<int64_t>(0, int64_t{units - 2} * spacing / 2);
     return static_cast<int>(std::clamp<int64_t>(pixels, 0, INT32_MAX / 2));

@@ -12,7 +12,7 @@ namespace engine {
 // measured in half-digit units: a digit, the minus, the currency symbol and
 // the time separator take 2, a decimal or group separator 1. Digits are
 // painted right to left, each through a clip of one cell, and `spacing`
-// pulls consecutive cells together by that many pixels.
+// pulls consecutive cells together by that many pixels (0 to a cell less 1).
 //
 // The width comes from walking the same sequence of cells that paint draws,
 // so the bounds always cover exactly what is painted (amounts below 1.00

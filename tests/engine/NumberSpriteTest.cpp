@@ -163,7 +163,7 @@ TEST(NumberSpriteBoundsTest, BoundsCoverExactlyThePaintedCellsInEveryLayout) {
     const int values[] = {0, 5, 59, 100, 999, 1000, 3725, 99999, -7, -123456, 2000000000};
     for (int style = 0; style < 4; ++style)
         for (int align = 0; align < 3; ++align)
-            for (int spacing : {0, 1})
+            for (int spacing : {0, 1, -3, cellWidth + 2})
                 for (int minDigits : {0, 4})
                     for (char group : {',', ' '})
                         for (int value : values) {
