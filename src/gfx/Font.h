@@ -55,6 +55,10 @@ public:
     const String& getName() const { return name; }
     int getSize() const { return size; }
     int getStyle() const { return style; }
+    // The platform font call's extra values, as given.
+    int getCharSet() const { return charSet; }
+    int getPrecision() const { return precision; }
+    int getPitchAndFamily() const { return pitchAndFamily; }
     bool isBold() const { return (style & BOLD) != 0; }
     bool isItalic() const { return (style & ITALIC) != 0; }
     bool isUnderline() const { return (style & UNDERLINE) != 0; }
