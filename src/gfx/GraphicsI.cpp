@@ -15,17 +15,6 @@ namespace {
 
 using Box = platform::RegionBox;
 
-bool overlap(Box& a, const Box& b) {
-    int64_t x1 = std::max(a.x, b.x), y1 = std::max(a.y, b.y);
-    int64_t x2 = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
-    int64_t y2 = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
-    if (x2 <= x1 || y2 <= y1)
-        return false;
-    a = Box{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1),
-            static_cast<int>(y2 - y1)};
-    return true;
-}
-
 int device(int v, int origin) {
     return static_cast<int>(std::clamp<int64_t>(int64_t{v} + origin, INT32_MIN / 4, INT32_MAX / 4));
 }
@@ -73,7 +62,7 @@ void GraphicsI::composeAt(Image* img, int dx, int dy, bool shadowOnly) {
 
     auto run = [&](const Box& clip, int x, int y, bool shadow) {
         Box b = clip;
-        if (!overlap(b, Box{x, y, sw, sh}))
+        if (!platform::clipBox(b, Box{x, y, sw, sh}))
             return;
         Composition c = base;
         c.src = src + static_cast<ptrdiff_t>(b.y - y) * sw + (b.x - x);
@@ -143,7 +132,7 @@ void GraphicsI::clipRect(int x, int y, int w, int h) {
     Box r{device(x, originX), device(y, originY), std::clamp(w, 0, INT32_MAX / 4),
           std::clamp(h, 0, INT32_MAX / 4)};
     Box current = clipRectangle ? *clipRectangle : surfaceBounds();
-    if (!overlap(current, r))
+    if (!platform::clipBox(current, r))
         current = Box{0, 0, 0, 0};
     clipRectangle = current;
     invalidateClip();

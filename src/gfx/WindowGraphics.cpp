@@ -16,16 +16,6 @@ namespace {
 
 using Box = platform::RegionBox;
 
-bool overlap(Box& a, const Box& b) {
-    int64_t x1 = std::max(a.x, b.x), y1 = std::max(a.y, b.y);
-    int64_t x2 = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
-    int64_t y2 = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
-    if (x2 <= x1 || y2 <= y1)
-        return false;
-    a = Box{int(x1), int(y1), int(x2 - x1), int(y2 - y1)};
-    return true;
-}
-
 } // namespace
 
 WindowGraphics::WindowGraphics(Image* surface, std::shared_ptr<platform::FrameBuffer> buffer)
@@ -53,7 +43,7 @@ void WindowGraphics::present(Box touched) {
         return;
     std::vector<platform::PixelRect> changed;
     for (Box b : clipBoxes())
-        if (overlap(b, touched))
+        if (platform::clipBox(b, touched))
             changed.push_back(platform::PixelRect{b.x, b.y, b.width, b.height});
     if (changed.empty())
         return;

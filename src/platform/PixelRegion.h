@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace platform {
@@ -7,6 +9,20 @@ namespace platform {
 struct RegionBox {
     int x, y, width, height;
 };
+
+// Cuts `a` to its overlap with `b`; false (and `a` unchanged) when they do not
+// overlap. Sums are taken in 64 bits so boxes near the integer limits cannot
+// wrap into a false overlap.
+inline bool clipBox(RegionBox& a, const RegionBox& b) {
+    int64_t x1 = std::max(a.x, b.x), y1 = std::max(a.y, b.y);
+    int64_t x2 = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
+    int64_t y2 = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
+    if (x2 <= x1 || y2 <= y1)
+        return false;
+    a = RegionBox{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1),
+                  static_cast<int>(y2 - y1)};
+    return true;
+}
 
 // A set of pixels made of non-overlapping rectangles (a pixman region behind
 // the scenes). Rectangles with no width or height add nothing; coordinates are
