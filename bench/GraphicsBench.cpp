@@ -58,7 +58,7 @@ Composition job(int level, int tint, bool targetAlpha) {
 }
 
 void setLabel(benchmark::State& state) {
-    static const char* names[] = {"scalar", "sse2", "avx2"};
+    static const char* names[] = {"scalar", "sse2", "ssse3", "avx2"};
     state.SetLabel(names[state.range(0)]);
     state.SetItemsProcessed(state.iterations() * W * H);
 }
@@ -150,11 +150,11 @@ void BM_Shadow(benchmark::State& state) {
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PixmanOver)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PixmanAdd)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Normal128)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Normal96)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Normal128TargetAlpha)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_NormalTint)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_NormalTintTargetAlpha)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Additive)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AdditiveTint)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Shadow)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Normal128)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Normal96)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Normal128TargetAlpha)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NormalTint)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NormalTintTargetAlpha)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Additive)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AdditiveTint)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Shadow)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);

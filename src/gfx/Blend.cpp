@@ -194,10 +194,11 @@ bool cpuHas(Blend::Isa isa) {
 #if defined(__x86_64__)
     if (isa == Blend::Sse2)
         return true;
-    if (isa == Blend::Avx2) {
-        __builtin_cpu_init();
+    __builtin_cpu_init();
+    if (isa == Blend::Ssse3)
+        return __builtin_cpu_supports("ssse3");
+    if (isa == Blend::Avx2)
         return __builtin_cpu_supports("avx2");
-    }
 #endif
     return isa == Blend::Scalar;
 }
@@ -209,7 +210,12 @@ bool Blend::isaAvailable(Isa isa) {
 }
 
 Blend::Isa Blend::bestIsa() {
-    static const Isa best = cpuHas(Avx2) ? Avx2 : (cpuHas(Sse2) ? Sse2 : Scalar);
+    static const Isa best = [] {
+        for (Isa isa : {Avx2, Ssse3, Sse2})
+            if (cpuHas(isa))
+                return isa;
+        return Scalar;
+    }();
     return best;
 }
 
@@ -232,6 +238,10 @@ void Blend::composeWith(Isa isa, Mode mode, const Composition& in) {
             BlendSimd::composeAvx2(s, c);
             return;
         }
+        if (isa == Ssse3) {
+            BlendSimd::composeSsse3(s, c);
+            return;
+        }
         if (isa == Sse2) {
             BlendSimd::composeSse2(s, c);
             return;
@@ -251,6 +261,10 @@ void Blend::shadowWith(Isa isa, const Composition& in) {
     if (isa != Scalar && isaAvailable(isa) && vectorSettings(c)) {
         if (isa == Avx2) {
             BlendSimd::shadowAvx2(c);
+            return;
+        }
+        if (isa == Ssse3) {
+            BlendSimd::shadowSsse3(c);
             return;
         }
         if (isa == Sse2) {

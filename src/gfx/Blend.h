@@ -38,8 +38,8 @@ public:
     enum Mode { Normal = 0, Additive = 1 };
 
     // The instruction sets a loop can use. Scalar runs everywhere; Sse2 on
-    // every x86-64; Avx2 where the CPU reports it.
-    enum Isa { Scalar = 0, Sse2 = 1, Avx2 = 2 };
+    // every x86-64; Ssse3 and Avx2 where the CPU reports them.
+    enum Isa { Scalar = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3 };
 
     // The best instruction set of this CPU, chosen once.
     static Isa bestIsa();

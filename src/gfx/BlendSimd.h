@@ -19,6 +19,8 @@ public:
 #if defined(__x86_64__)
     static void composeSse2(const Settings& s, const Composition& c);
     static void shadowSse2(const Composition& c);
+    static void composeSsse3(const Settings& s, const Composition& c);
+    static void shadowSsse3(const Composition& c);
     static void composeAvx2(const Settings& s, const Composition& c);
     static void shadowAvx2(const Composition& c);
 #endif

@@ -20,10 +20,13 @@ namespace lang::simdloops {
 template <class V>
 struct Constants {
     typename V::reg level, tintRB, tintAG;
-    typename V::reg maskRB, maskAG, alpha, max255, lowBitsClear;
+    typename V::reg maskRB, maskAG, alpha, max255;
     // Alpha thresholds: below alphaMin a pixel is invisible, above alphaFull
     // it is fully opaque (a * level against 128 and 32,640).
     typename V::reg alphaMin, alphaFull, alphaShadow;
+    // The untinted loops: level << 9 (a * level / 128 through a high
+    // multiply) and the mask keeping F even.
+    typename V::reg level9, evenWeight;
     bool level128;
 };
 
@@ -42,10 +45,11 @@ Constants<V> makeConstants(const Composition& c) {
     k.maskAG = V::set32(0xFF00FF00u);
     k.alpha = V::set32(0xFF000000u);
     k.max255 = V::set32(0x00FF00FFu);
-    k.lowBitsClear = V::set32(0xFFFEFFFEu);
     k.alphaMin = V::set32(static_cast<uint32_t>(ceilDiv(128, c.level)));
     k.alphaFull = V::set32(static_cast<uint32_t>(ceilDiv(32640, c.level) - 1));
     k.alphaShadow = V::set32(static_cast<uint32_t>(ceilDiv(256, c.level)));
+    k.level9 = V::set32(static_cast<uint32_t>(c.level < 128 ? c.level << 9 : 0) * 0x10001u);
+    k.evenWeight = V::set32(0x01FE01FEu);
     k.level128 = c.level == 128;
     return k;
 }
@@ -63,7 +67,7 @@ typename V::reg lerp(typename V::reg d, typename V::reg t, typename V::reg scale
     return V::add16(d, V::mulhi16(V::template slli16<shift>(V::sub16(t, d)), scaled));
 }
 
-template <class V, bool additive, bool tinted, bool targetAlpha, bool halfAlpha>
+template <class V, bool additive, bool tinted, bool targetAlpha>
 bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Constants<V>& k) {
     using R = typename V::reg;
     R a = V::template srli32<24>(s);
@@ -96,7 +100,7 @@ bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Con
         result = fullValue;
     } else {
         // The factor f = a * level / 128 in both halves of each lane.
-        R f = V::alphaWords(s, sAG);
+        R f = V::alphaWords(s);
         if (!k.level128)
             f = V::template srli16<7>(V::mullo16(f, k.level));
         R mid;
@@ -113,12 +117,7 @@ bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Con
             R sRB = V::and_(s, k.maskRB);
             R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
             R rb, ag;
-            if (halfAlpha) {
-                // Level 128 onto a target without alpha: factor (a / 2) / 128.
-                R g4 = V::template slli16<1>(V::and_(f, k.lowBitsClear));
-                rb = lerp<V, 7>(dRB, sRB, g4);
-                ag = lerp<V, 7>(dAG, sAG, g4);
-            } else if (!tinted || targetAlpha) {
+            if (!tinted || targetAlpha) {
                 R f2 = V::add16(f, f);
                 rb = lerp<V, 7>(dRB, sRB, f2);
                 ag = lerp<V, 7>(dAG, sAG, f2);
@@ -157,6 +156,82 @@ bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Con
     return true;
 }
 
+// The untinted normal rule, the loop every plain sprite goes through. It works
+// without any select: every colour channel becomes d + floor((s - d) * F / 256)
+// with one weight F per pixel that is 0 for a skipped pixel (so it keeps its
+// colour) and 256 for an opaque one (so it becomes the source):
+//   Half:  level 128 onto a target without alpha, F = 2 * (a / 2);
+//   Full:  level 128 onto a target with alpha, F = a;
+//   Level: levels below 128, F = a * level / 128 (no pixel is opaque there);
+// with F = 256 where the level-128 rules meet alpha 255.
+enum class Weight { Half, Full, Level };
+
+template <class V, Weight weight, bool targetAlpha>
+typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants<V>& k) {
+    using R = typename V::reg;
+    R a = V::alphaWords(s);
+    R f, skip;
+    if (weight == Weight::Level) {
+        f = V::mulhiu16(a, k.level9);
+        skip = V::cmpeq16(f, V::zero());
+    } else {
+        f = V::sub16(a, V::cmpeq16(a, k.max255));
+        if (weight == Weight::Half)
+            f = V::and_(f, k.evenWeight);
+        skip = V::cmpeq16(a, V::zero());
+    }
+    // Blue and red: the signed high multiply of (s - d) * 128 by 2F is the
+    // floor of (s - d) * F / 256.
+    R dRB = V::and_(d, k.maskRB);
+    R diffRB = V::template slli16<7>(V::sub16(V::and_(s, k.maskRB), dRB));
+    R deltaRB = V::mulhi16(diffRB, V::add16(f, f));
+    // Alpha and green: the low half of (s - d) * F with its low byte cleared
+    // is that floor already moved into the high byte, where these channels
+    // live.
+    R diffAG = V::sub16(V::template srli16<8>(s), V::template srli16<8>(d));
+    R deltaAG = V::and_(V::mullo16(diffAG, f), k.maskAG);
+    // Both go straight onto d: every channel's new value lies in 0..255, so
+    // no carry or borrow crosses into its neighbour.
+    R result = V::add16(V::add16(d, deltaRB), deltaAG);
+    // A skipped pixel kept its alpha through F = 0; every other one is opaque.
+    result = V::or_(result, V::andnot(skip, k.alpha));
+    if (targetAlpha) {
+        R empty = V::andnot(skip, V::cmpeq32(V::and_(d, k.alpha), V::zero()));
+        result = V::select(empty, s, result);
+    }
+    return result;
+}
+
+template <class V, Weight weight, bool targetAlpha>
+void runPlain(const Composition& c) {
+    using R = typename V::reg;
+    constexpr int n = V::lanes;
+    const Constants<V> k = makeConstants<V>(c);
+    const int width = c.width;
+    for (int y = 0; y < c.height; ++y) {
+        const uint32_t* s = c.src + static_cast<ptrdiff_t>(y) * c.srcStride;
+        uint32_t* d = c.dst + static_cast<ptrdiff_t>(y) * c.dstStride;
+        int x = 0;
+        for (; x + n <= width; x += n) {
+            R sv = V::load(s + x);
+            // Sprites have whole runs of transparent pixels; a wide vector
+            // passes over them without touching the destination. (Opaque runs
+            // need no test: F = 256 gives the source at full speed.)
+            if (V::skipEmptyGroups && V::noBits(sv, k.alpha))
+                continue;
+            V::store(d + x, plainGroup<V, weight, targetAlpha>(sv, V::load(d + x), k));
+        }
+        int rest = width - x;
+        if (rest > 0) {
+            uint32_t sBuf[n] = {}, dBuf[n] = {};
+            std::memcpy(sBuf, s + x, sizeof(uint32_t) * rest);
+            std::memcpy(dBuf, d + x, sizeof(uint32_t) * rest);
+            V::store(dBuf, plainGroup<V, weight, targetAlpha>(V::load(sBuf), V::load(dBuf), k));
+            std::memcpy(d + x, dBuf, sizeof(uint32_t) * rest);
+        }
+    }
+}
+
 template <class V>
 bool shadowGroup(typename V::reg s, typename V::reg d, typename V::reg& out,
                  const Constants<V>& k) {
@@ -165,7 +240,7 @@ bool shadowGroup(typename V::reg s, typename V::reg d, typename V::reg& out,
     if (V::allSet(skip))
         return false;
     // k = a * level / 256 (at most 127), applied as d - k * d / 256.
-    R f = V::alphaWords(s, V::template srli16<8>(s));
+    R f = V::alphaWords(s);
     f = V::template srli16<8>(V::mullo16(f, k.level));
     R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
     R rb = V::sub16(dRB, V::template srli16<8>(V::mullo16(dRB, f)));
@@ -202,11 +277,11 @@ void run(const Composition& c, Group groupFn) {
     }
 }
 
-template <class V, bool additive, bool tinted, bool targetAlpha, bool halfAlpha>
+template <class V, bool additive, bool tinted, bool targetAlpha>
 struct GroupFn {
     bool operator()(typename V::reg s, typename V::reg d, typename V::reg& out,
                     const Constants<V>& k) const {
-        return group<V, additive, tinted, targetAlpha, halfAlpha>(s, d, out, k);
+        return group<V, additive, tinted, targetAlpha>(s, d, out, k);
     }
 };
 
@@ -222,22 +297,23 @@ template <class V>
 void compose(const BlendSimd::Settings& st, const Composition& c) {
     if (st.additive) {
         if (st.tinted)
-            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, true, true, false>())
-                              : run<V>(c, GroupFn<V, true, true, false, false>());
+            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, true, true>())
+                              : run<V>(c, GroupFn<V, true, true, false>());
         else
-            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, false, true, false>())
-                              : run<V>(c, GroupFn<V, true, false, false, false>());
+            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, false, true>())
+                              : run<V>(c, GroupFn<V, true, false, false>());
         return;
     }
     if (st.tinted) {
-        st.targetHasAlpha ? run<V>(c, GroupFn<V, false, true, true, false>())
-                          : run<V>(c, GroupFn<V, false, true, false, false>());
+        st.targetHasAlpha ? run<V>(c, GroupFn<V, false, true, true>())
+                          : run<V>(c, GroupFn<V, false, true, false>());
+    } else if (c.level < 128) {
+        st.targetHasAlpha ? runPlain<V, Weight::Level, true>(c)
+                          : runPlain<V, Weight::Level, false>(c);
     } else if (st.targetHasAlpha) {
-        run<V>(c, GroupFn<V, false, false, true, false>());
-    } else if (c.level == 128) {
-        run<V>(c, GroupFn<V, false, false, false, true>());
+        runPlain<V, Weight::Full, true>(c);
     } else {
-        run<V>(c, GroupFn<V, false, false, false, false>());
+        runPlain<V, Weight::Half, false>(c);
     }
 }
 

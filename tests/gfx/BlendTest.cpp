@@ -41,7 +41,7 @@ uint32_t shadowOne(uint32_t s, uint32_t d, int level = 128) {
 
 std::vector<Blend::Isa> allIsas() {
     std::vector<Blend::Isa> isas{Blend::Scalar};
-    for (Blend::Isa isa : {Blend::Sse2, Blend::Avx2})
+    for (Blend::Isa isa : {Blend::Sse2, Blend::Ssse3, Blend::Avx2})
         if (Blend::isaAvailable(isa))
             isas.push_back(isa);
     return isas;
@@ -164,17 +164,22 @@ TEST(BlendTest, OutOfRangeSettingsAreClampedAndSafe) {
 }
 
 // Every vector loop gives the scalar loop's pixels, on images with awkward
-// widths, strides and a mix of opaque, transparent and partial pixels.
+// widths, strides and unaligned starts, a mix of opaque, transparent and
+// partial pixels (the boundary alphas 1, 2, 254 and 255 among them), and rows
+// of long runs so that whole vectors of one kind go through the shortcuts.
 TEST(BlendTest, VectorLoopsMatchTheScalarLoop) {
     std::mt19937 rng(12345);
+    const uint32_t edges[] = {1, 2, 254, 255};
     auto pixel = [&](bool source) {
         uint32_t rgb = rng() & 0xFFFFFFu;
-        int pick = static_cast<int>(rng() % 10);
+        int pick = static_cast<int>(rng() % 12);
         uint32_t a;
         if (pick < 4)
             a = 255;
         else if (pick < 7)
             a = source ? 0 : (rng() % 2 ? 0 : 255);
+        else if (pick < 9)
+            a = edges[rng() % 4];
         else
             a = rng() & 0xFF;
         return (a << 24) | rgb;
@@ -193,13 +198,25 @@ TEST(BlendTest, VectorLoopsMatchTheScalarLoop) {
 
     int checked = 0;
     for (const Size& size : sizes) {
+        // Starts one and three pixels into the buffers, so no row is aligned
+        // to a vector.
         const int srcStride = size.w + 3, dstStride = size.w + 5;
-        std::vector<uint32_t> src(static_cast<size_t>(srcStride) * size.h);
-        std::vector<uint32_t> base(static_cast<size_t>(dstStride) * size.h);
+        std::vector<uint32_t> src(static_cast<size_t>(srcStride) * size.h + 1);
+        std::vector<uint32_t> base(static_cast<size_t>(dstStride) * size.h + 3);
         for (auto& p : src)
             p = pixel(true);
         for (auto& p : base)
             p = pixel(false);
+        // Every fourth row: runs of 5 to 40 pixels sharing one alpha.
+        for (int y = 0; y < size.h; y += 4) {
+            uint32_t* row = src.data() + 1 + static_cast<size_t>(y) * srcStride;
+            for (int x = 0; x < size.w;) {
+                int run = 5 + static_cast<int>(rng() % 36);
+                uint32_t a = pixel(true) & 0xFF000000u;
+                for (; run > 0 && x < size.w; --run, ++x)
+                    row[x] = a | (row[x] & 0xFFFFFFu);
+            }
+        }
         for (int level : levels) {
             for (const auto& t : tints) {
                 for (int shadow = 0; shadow < 2; ++shadow) {
@@ -211,7 +228,7 @@ TEST(BlendTest, VectorLoopsMatchTheScalarLoop) {
                             if (shadow && (mode || ta || t[0] != 128))
                                 continue;
                             Composition c;
-                            c.src = src.data();
+                            c.src = src.data() + 1;
                             c.srcStride = srcStride;
                             c.dstStride = dstStride;
                             c.width = size.w;
@@ -222,14 +239,14 @@ TEST(BlendTest, VectorLoopsMatchTheScalarLoop) {
                             c.tintBlue = t[2];
                             c.targetHasAlpha = ta != 0;
                             std::vector<uint32_t> expected = base;
-                            c.dst = expected.data();
+                            c.dst = expected.data() + 3;
                             if (shadow)
                                 Blend::shadowWith(Blend::Scalar, c);
                             else
                                 Blend::composeWith(Blend::Scalar, Blend::Mode(mode), c);
                             for (Blend::Isa isa : vectors) {
                                 std::vector<uint32_t> got = base;
-                                c.dst = got.data();
+                                c.dst = got.data() + 3;
                                 if (shadow)
                                     Blend::shadowWith(isa, c);
                                 else
@@ -248,4 +265,47 @@ TEST(BlendTest, VectorLoopsMatchTheScalarLoop) {
         }
     }
     EXPECT_GT(checked, 100);
+}
+
+// Every level from 1 to 128 on every source alpha against a few targets: the
+// vector loops derive their per-pixel weights differently from the scalar
+// loop, and an off-by-one at one level/alpha pair would hide in random images.
+TEST(BlendTest, VectorLoopsMatchAtEveryLevelAndAlpha) {
+    std::vector<Blend::Isa> vectors = allIsas();
+    vectors.erase(vectors.begin());
+    if (vectors.empty())
+        GTEST_SKIP() << "no vector loops on this CPU";
+    // One row per alpha: colours at the extremes and in between.
+    const int w = 16;
+    std::vector<uint32_t> src(256 * w), base(256 * w);
+    const uint32_t colours[] = {0x000000, 0xFFFFFF, 0xFF00FF, 0x00FF00, 0x7F8081, 0x0180FE};
+    for (uint32_t a = 0; a < 256; ++a) {
+        for (int x = 0; x < w; ++x) {
+            src[a * w + x] = (a << 24) | colours[x % 6];
+            base[a * w + x] = (x % 5 == 0 ? 0u : 0xFF000000u) | colours[(x / 2 + a) % 6];
+        }
+    }
+    for (int level = 1; level <= 128; ++level) {
+        for (int mode = 0; mode < 2; ++mode) {
+            for (int ta = 0; ta < 2; ++ta) {
+                Composition c;
+                c.src = src.data();
+                c.srcStride = c.dstStride = w;
+                c.width = w;
+                c.height = 256;
+                c.level = level;
+                c.targetHasAlpha = ta != 0;
+                std::vector<uint32_t> expected = base;
+                c.dst = expected.data();
+                Blend::composeWith(Blend::Scalar, Blend::Mode(mode), c);
+                for (Blend::Isa isa : vectors) {
+                    std::vector<uint32_t> got = base;
+                    c.dst = got.data();
+                    Blend::composeWith(isa, Blend::Mode(mode), c);
+                    ASSERT_EQ(got, expected)
+                        << "isa " << isa << " level " << level << " mode " << mode << " ta " << ta;
+                }
+            }
+        }
+    }
 }
