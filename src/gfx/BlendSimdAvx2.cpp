@@ -29,9 +29,6 @@ namespace {
 struct Avx2Ops {
     using reg = __m256i;
     static constexpr int lanes = 8;
-    // Eight pixels at once are transparent often enough in sprites (and a
-    // mispredicted test rarely enough in noise) to be worth one test.
-    static constexpr bool skipEmptyGroups = true;
 
     static reg load(const uint32_t* p) {
         return _mm256_loadu_si256(reinterpret_cast<const reg*>(p));
@@ -59,6 +56,7 @@ struct Avx2Ops {
     static reg slli16(reg a) {
         return _mm256_slli_epi16(a, n);
     }
+    static reg add8(reg a, reg b) { return _mm256_add_epi8(a, b); }
     static reg add16(reg a, reg b) { return _mm256_add_epi16(a, b); }
     static reg sub16(reg a, reg b) { return _mm256_sub_epi16(a, b); }
     static reg mullo16(reg a, reg b) { return _mm256_mullo_epi16(a, b); }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The composition loops written once over a vector type V (see
-// BlendSimdSse2.cpp and BlendSimdAvx2.cpp). Included only by those files,
-// each of which compiles it for its own instruction set.
+// BlendSimdSse2.cpp, BlendSimdSsse3.cpp and BlendSimdAvx2.cpp). Included only
+// by those files, each of which compiles it for its own instruction set.
 //
 // Pixels stay packed: the red and blue channels are worked on as the two
 // 16-bit halves of each 32-bit lane (mask 0x00FF00FF), alpha and green as the
@@ -180,19 +180,15 @@ typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants
             f = V::and_(f, k.evenWeight);
         skip = V::cmpeq16(a, V::zero());
     }
-    // Blue and red: the signed high multiply of (s - d) * 128 by 2F is the
-    // floor of (s - d) * F / 256.
-    R dRB = V::and_(d, k.maskRB);
-    R diffRB = V::template slli16<7>(V::sub16(V::and_(s, k.maskRB), dRB));
-    R deltaRB = V::mulhi16(diffRB, V::add16(f, f));
-    // Alpha and green: the low half of (s - d) * F with its low byte cleared
-    // is that floor already moved into the high byte, where these channels
-    // live.
+    // Each channel moves by floor((s - d) * F / 256), and that value modulo
+    // 256 is the second byte of the low half of (s - d) * F. Added to d byte
+    // by byte it gives the exact new channel: the result lies in 0..255, so
+    // the wrap-around of the byte addition undoes the modulo.
+    R diffRB = V::sub16(V::and_(s, k.maskRB), V::and_(d, k.maskRB));
+    R deltaRB = V::template srli16<8>(V::mullo16(diffRB, f));
     R diffAG = V::sub16(V::template srli16<8>(s), V::template srli16<8>(d));
     R deltaAG = V::and_(V::mullo16(diffAG, f), k.maskAG);
-    // Both go straight onto d: every channel's new value lies in 0..255, so
-    // no carry or borrow crosses into its neighbour.
-    R result = V::add16(V::add16(d, deltaRB), deltaAG);
+    R result = V::add8(d, V::or_(deltaRB, deltaAG));
     // A skipped pixel kept its alpha through F = 0; every other one is opaque.
     result = V::or_(result, V::andnot(skip, k.alpha));
     if (targetAlpha) {
@@ -204,24 +200,24 @@ typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants
 
 template <class V, Weight weight, bool targetAlpha>
 void runPlain(const Composition& c) {
-    using R = typename V::reg;
     constexpr int n = V::lanes;
     const Constants<V> k = makeConstants<V>(c);
     const int width = c.width;
     for (int y = 0; y < c.height; ++y) {
         const uint32_t* s = c.src + static_cast<ptrdiff_t>(y) * c.srcStride;
         uint32_t* d = c.dst + static_cast<ptrdiff_t>(y) * c.dstStride;
-        int x = 0;
-        for (; x + n <= width; x += n) {
-            R sv = V::load(s + x);
-            // Sprites have whole runs of transparent pixels; a wide vector
-            // passes over them without touching the destination. (Opaque runs
-            // need no test: F = 256 gives the source at full speed.)
-            if (V::skipEmptyGroups && V::noBits(sv, k.alpha))
-                continue;
-            V::store(d + x, plainGroup<V, weight, targetAlpha>(sv, V::load(d + x), k));
-        }
-        int rest = width - x;
+        // The loop itself has no branch on pixels: a test per vector costs
+        // more on mixed pixels than it saves. Sprites are transparent mostly
+        // around their shape, so whole transparent vectors are trimmed from
+        // both ends of the row instead.
+        int x = 0, end = width;
+        while (x + n <= end && V::noBits(V::load(s + x), k.alpha))
+            x += n;
+        while (end - n >= x && V::noBits(V::load(s + end - n), k.alpha))
+            end -= n;
+        for (; x + n <= end; x += n)
+            V::store(d + x, plainGroup<V, weight, targetAlpha>(V::load(s + x), V::load(d + x), k));
+        int rest = end - x;
         if (rest > 0) {
             uint32_t sBuf[n] = {}, dBuf[n] = {};
             std::memcpy(sBuf, s + x, sizeof(uint32_t) * rest);

@@ -17,8 +17,6 @@ template <bool ssse3>
 struct SseOps {
     using reg = __m128i;
     static constexpr int lanes = 4;
-    // A test per four pixels mispredicts too often on mixed sprites to pay.
-    static constexpr bool skipEmptyGroups = false;
 
     static reg load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const reg*>(p)); }
     static void store(uint32_t* p, reg v) { _mm_storeu_si128(reinterpret_cast<reg*>(p), v); }
@@ -44,6 +42,7 @@ struct SseOps {
     static reg slli16(reg a) {
         return _mm_slli_epi16(a, n);
     }
+    static reg add8(reg a, reg b) { return _mm_add_epi8(a, b); }
     static reg add16(reg a, reg b) { return _mm_add_epi16(a, b); }
     static reg sub16(reg a, reg b) { return _mm_sub_epi16(a, b); }
     static reg mullo16(reg a, reg b) { return _mm_mullo_epi16(a, b); }
