@@ -24,8 +24,13 @@ class Owner : public lang::Object, public engine::DataLoaderOwner {
 public:
     int addRef() const override { return lang::Object::addRef(); }
     int release() const override { return lang::Object::release(); }
-    lang::Ref<lang::Object> createSprite(const lang::String&, lang::IntArray* ints,
+    lang::Ref<lang::Object> createSprite(const lang::String& type, lang::IntArray* ints,
                                          lang::ObjectArray* objects, engine::DataLoader*) override {
+        // Containers with a children file are left to the loader: the count
+        // includes their children's steps, which only the loader's own
+        // creation reports.
+        if (type.indexOf(':') >= 0)
+            return nullptr;
         // Touch every argument, as a sprite's configure would.
         long sum = 0;
         for (int i = 0; i < ints->size(); ++i)

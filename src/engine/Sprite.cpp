@@ -5,6 +5,9 @@
 #include "core/ObjectArray.h"
 #include "gfx/Graphics.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace engine {
 
 using lang::Rectangle;
@@ -12,6 +15,19 @@ using lang::Ref;
 using lang::Synchronized;
 
 LANG_REGISTER_CLASS(Sprite);
+
+namespace {
+
+// Positions come from data files and from arithmetic on them; keeping them
+// this far inside the integer range lets every sprite add its size, offsets
+// and alignment without overflow. Nothing that far off is ever on screen.
+constexpr int64_t maxCoordinate = 1 << 24;
+
+int32_t clampCoordinate(int64_t v) {
+    return static_cast<int32_t>(std::clamp(v, -maxCoordinate, maxCoordinate));
+}
+
+} // namespace
 
 Sprite::Sprite() = default;
 
@@ -125,6 +141,8 @@ bool Sprite::update(int, Rectangle& rect) {
 }
 
 void Sprite::setLocation(int newX, int newY) {
+    newX = clampCoordinate(newX);
+    newY = clampCoordinate(newY);
     if (newX == x && newY == y)
         return;
     invalidate();
@@ -134,16 +152,16 @@ void Sprite::setLocation(int newX, int newY) {
 }
 
 void Sprite::setLocationQuiet(int newX, int newY) {
-    x = newX;
-    y = newY;
+    x = clampCoordinate(newX);
+    y = clampCoordinate(newY);
 }
 
 void Sprite::moveBy(int dx, int dy) {
     if (dx == 0 && dy == 0)
         return;
     invalidate();
-    x += dx;
-    y += dy;
+    x = clampCoordinate(int64_t{x} + dx);
+    y = clampCoordinate(int64_t{y} + dy);
     invalidate();
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -103,6 +104,20 @@ TEST(SpriteBoundsTest, MinusOneSizeCollapsesBounds) {
     sprite->resize(40, -1);
     EXPECT_FALSE(sprite->isDirty());
     expectRect(sprite->getBounds(), 8, 9, 0, 0);
+}
+
+// Positions from a data file can be anything; far-off ones are held where
+// adding a size or an alignment offset cannot overflow (UBSan checks that).
+TEST(SpriteBoundsTest, FarAwayPositionsAreHeldInsideTheIntegerRange) {
+    auto sprite = adopt(new SizedSprite());
+    sprite->resize(40, 30);
+    sprite->setLocation(INT32_MIN, INT32_MAX);
+    expectRect(sprite->getBounds(), -(1 << 24), 1 << 24, 40, 30);
+    sprite->moveBy(INT32_MIN, INT32_MAX);
+    expectRect(sprite->getBounds(), -(1 << 24), 1 << 24, 40, 30);
+    sprite->moveBy(INT32_MAX, 0);
+    sprite->setLocationQuiet(INT32_MAX, INT32_MIN);
+    expectRect(sprite->getBounds(), 1 << 24, -(1 << 24), 40, 30);
 }
 
 TEST(SpriteDirtyTest, EverySetterRepaintsOldAndNewArea) {
