@@ -405,13 +405,13 @@ Ref<lang::Object> DataLoader::createSprite(const String& typeSpec, lang::ObjectA
 // and are dropped like unknown ones.
 Ref<lang::Object> DataLoader::createByClassName(const String& typeSpec, lang::ObjectArray* objects,
                                                 lang::IntArray* ints) {
-    TypeSpec spec = splitType(typeSpec);
-    Ref<lang::Object> object = instantiate(*spec.className);
+    TypeSpec parsed = splitType(typeSpec);
+    Ref<lang::Object> object = instantiate(*parsed.className);
     if (!object || !object->instanceOf("SpriteBase"))
         return nullptr;
     static_cast<SpriteBase*>(object.get())->configure(objects, ints);
-    if (!spec.fileName->isEmpty() && object->instanceOf("FancyContainer"))
-        loadChildren(object.get(), *spec.fileName);
+    if (!parsed.fileName->isEmpty() && object->instanceOf("FancyContainer"))
+        loadChildren(object.get(), *parsed.fileName);
     return object;
 }
 
@@ -443,14 +443,14 @@ void DataLoader::loadChildren(lang::Object* container, const String& fileName) {
 // The steps a container entry's children will add to the load; 0 for any
 // other entry. The class is instantiated only to learn what it is.
 int DataLoader::countChildren(const String& typeSpec) {
-    TypeSpec spec = splitType(typeSpec);
-    if (spec.fileName->isEmpty())
+    TypeSpec parsed = splitType(typeSpec);
+    if (parsed.fileName->isEmpty())
         return 0;
-    Ref<lang::Object> probe = instantiate(*spec.className);
+    Ref<lang::Object> probe = instantiate(*parsed.className);
     if (!probe || !probe->instanceOf("FancyContainer"))
         return 0;
     probe = nullptr;
-    return subLoader()->countItems(*spec.fileName);
+    return subLoader()->countItems(*parsed.fileName);
 }
 
 void DataLoader::registerSprite(lang::Object* sprite, const String& name) {
