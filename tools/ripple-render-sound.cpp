@@ -2,7 +2,7 @@
 // the result as a 16-bit stereo WAV file at the mixer's rate, so sound data
 // can be checked on a machine with no audio device.
 //
-//   sound-render INPUT OUTPUT.wav [SECONDS] [PITCH] [VOLUME]
+//   ripple-render-sound INPUT OUTPUT.wav [SECONDS] [PITCH] [VOLUME]
 //
 // INPUT is a WAV or Ogg Vorbis file, or a module (.mod, .s3m, .xm), played
 // from its start at PITCH times its rate (1.0) and VOLUME 0-255 (255) for
