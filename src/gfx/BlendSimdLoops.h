@@ -21,13 +21,11 @@ template <class V>
 struct Constants {
     typename V::reg level, tintRB, tintAG;
     typename V::reg maskRB, maskAG, alpha, max255;
-    // Alpha thresholds: below alphaMin a pixel is invisible, above alphaFull
-    // it is fully opaque (a * level against 128 and 32,640).
-    typename V::reg alphaMin, alphaFull, alphaShadow;
-    // The untinted loops: level << 9 (a * level / 128 through a high
-    // multiply) and the mask keeping F even.
+    // Below alphaShadow a pixel casts no shadow (a * level against 256).
+    typename V::reg alphaShadow;
+    // level << 9 (a * level / 128 through a high multiply) and the mask
+    // keeping F even.
     typename V::reg level9, evenWeight;
-    bool level128;
 };
 
 static inline int32_t ceilDiv(int32_t a, int32_t b) {
@@ -45,12 +43,9 @@ Constants<V> makeConstants(const Composition& c) {
     k.maskAG = V::set32(0xFF00FF00u);
     k.alpha = V::set32(0xFF000000u);
     k.max255 = V::set32(0x00FF00FFu);
-    k.alphaMin = V::set32(static_cast<uint32_t>(ceilDiv(128, c.level)));
-    k.alphaFull = V::set32(static_cast<uint32_t>(ceilDiv(32640, c.level) - 1));
     k.alphaShadow = V::set32(static_cast<uint32_t>(ceilDiv(256, c.level)));
     k.level9 = V::set32(static_cast<uint32_t>(c.level < 128 ? c.level << 9 : 0) * 0x10001u);
     k.evenWeight = V::set32(0x01FE01FEu);
-    k.level128 = c.level == 128;
     return k;
 }
 
@@ -67,95 +62,6 @@ typename V::reg lerp(typename V::reg d, typename V::reg t, typename V::reg scale
     return V::add16(d, V::mulhi16(V::template slli16<shift>(V::sub16(t, d)), scaled));
 }
 
-template <class V, bool additive, bool tinted, bool targetAlpha>
-bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Constants<V>& k) {
-    using R = typename V::reg;
-    R a = V::template srli32<24>(s);
-    R skip = V::cmpgt32(k.alphaMin, a);
-    if (V::allSet(skip))
-        return false;
-    R full = V::cmpgt32(a, k.alphaFull);
-    bool allFull = V::allSet(full);
-    R sAG = V::template srli16<8>(s);
-
-    R fullValue;
-    if (additive) {
-        if (tinted) {
-            R rb = tintWords<V>(V::and_(s, k.maskRB), k.tintRB, k);
-            R ag = tintWords<V>(sAG, k.tintAG, k);
-            fullValue = V::addsu8(d, V::or_(rb, V::template slli16<8>(ag)));
-        } else {
-            fullValue = V::addsu8(d, s);
-        }
-    } else if (tinted) {
-        R rb = tintWords<V>(V::and_(s, k.maskRB), k.tintRB, k);
-        R ag = tintWords<V>(sAG, k.tintAG, k);
-        fullValue = V::or_(rb, V::template slli16<8>(ag));
-    } else {
-        fullValue = s;
-    }
-
-    R result;
-    if (allFull) {
-        result = fullValue;
-    } else {
-        // The factor f = a * level / 128 in both halves of each lane.
-        R f = V::alphaWords(s);
-        if (!k.level128)
-            f = V::template srli16<7>(V::mullo16(f, k.level));
-        R mid;
-        if (additive) {
-            // f * c / 256 through the unsigned high multiply of c << 8.
-            R mRB = V::mulhiu16(V::template slli16<8>(s), f);
-            R mAG = V::mulhiu16(V::and_(s, k.maskAG), f);
-            if (tinted) {
-                mRB = tintWords<V>(mRB, k.tintRB, k);
-                mAG = tintWords<V>(mAG, k.tintAG, k);
-            }
-            mid = V::addsu8(d, V::or_(mRB, V::template slli16<8>(mAG)));
-        } else {
-            R sRB = V::and_(s, k.maskRB);
-            R dRB = V::and_(d, k.maskRB), dAG = V::template srli16<8>(d);
-            R rb, ag;
-            if (!tinted || targetAlpha) {
-                R f2 = V::add16(f, f);
-                rb = lerp<V, 7>(dRB, sRB, f2);
-                ag = lerp<V, 7>(dAG, sAG, f2);
-                if (tinted) {
-                    rb = tintWords<V>(rb, k.tintRB, k);
-                    ag = tintWords<V>(ag, k.tintAG, k);
-                }
-            } else {
-                // The tinted source (up to 510) is not saturated before the blend.
-                R f4 = V::template slli16<2>(f);
-                R tRB = V::template srli16<7>(V::mullo16(sRB, k.tintRB));
-                R tAG = V::template srli16<7>(V::mullo16(sAG, k.tintAG));
-                rb = V::min16(lerp<V, 6>(dRB, tRB, f4), k.max255);
-                ag = V::min16(lerp<V, 6>(dAG, tAG, f4), k.max255);
-            }
-            mid = V::or_(rb, V::template slli16<8>(ag));
-        }
-        result = V::select(full, fullValue, mid);
-    }
-    if (tinted && targetAlpha && !additive) {
-        // Tinting would change a skipped pixel: keep those by selection.
-        result = V::or_(result, k.alpha);
-        R empty = V::cmpeq32(V::template srli32<24>(d), V::zero());
-        result = V::select(empty, s, result);
-        out = V::select(skip, d, result);
-        return true;
-    }
-    // Every other rule has a factor of 0 on skipped pixels and so leaves
-    // their colour as it was; only the opaque alpha must spare them.
-    result = V::or_(result, V::andnot(skip, k.alpha));
-    if (targetAlpha) {
-        R empty = V::andnot(skip, V::cmpeq32(V::template srli32<24>(d), V::zero()));
-        result = V::select(empty, s, result);
-    }
-    out = result;
-    return true;
-}
-
 // The untinted normal rule, the loop every plain sprite goes through. It works
 // without any select: every colour channel becomes d + floor((s - d) * F / 256)
 // with one weight F per pixel that is 0 for a skipped pixel (so it keeps its
@@ -166,11 +72,11 @@ bool group(typename V::reg s, typename V::reg d, typename V::reg& out, const Con
 // with F = 256 where the level-128 rules meet alpha 255.
 enum class Weight { Half, Full, Level };
 
-template <class V, Weight weight, bool targetAlpha>
-typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants<V>& k) {
-    using R = typename V::reg;
-    R a = V::alphaWords(s);
-    R f, skip;
+// The weight F of every pixel in both halves of its lane, and the mask of the
+// skipped pixels.
+template <class V, Weight weight>
+void weights(typename V::reg s, typename V::reg& f, typename V::reg& skip, const Constants<V>& k) {
+    typename V::reg a = V::alphaWords(s);
     if (weight == Weight::Level) {
         f = V::mulhiu16(a, k.level9);
         skip = V::cmpeq16(f, V::zero());
@@ -179,6 +85,25 @@ typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants
         if (weight == Weight::Half)
             f = V::and_(f, k.evenWeight);
         skip = V::cmpeq16(a, V::zero());
+    }
+}
+
+template <class V, Weight weight, bool tinted, bool targetAlpha>
+typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants<V>& k) {
+    using R = typename V::reg;
+    R f, skip;
+    weights<V, weight>(s, f, skip, k);
+    if (tinted && !targetAlpha) {
+        // Blends towards the tinted source, which may reach 510 and is
+        // saturated only afterwards: (t - d) << 6 by 4F in a high multiply.
+        R f4 = V::template slli16<2>(f);
+        R sAG = V::template srli16<8>(s);
+        R tRB = V::template srli16<7>(V::mullo16(V::and_(s, k.maskRB), k.tintRB));
+        R tAG = V::template srli16<7>(V::mullo16(sAG, k.tintAG));
+        R rb = V::min16(lerp<V, 6>(V::and_(d, k.maskRB), tRB, f4), k.max255);
+        R ag = V::min16(lerp<V, 6>(V::template srli16<8>(d), tAG, f4), k.max255);
+        R result = V::or_(rb, V::template slli16<8>(ag));
+        return V::or_(result, V::andnot(skip, k.alpha));
     }
     // Each channel moves by floor((s - d) * F / 256), and that value modulo
     // 256 is the second byte of the low half of (s - d) * F. Added to d byte
@@ -189,6 +114,16 @@ typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants
     R diffAG = V::sub16(V::template srli16<8>(s), V::template srli16<8>(d));
     R deltaAG = V::and_(V::mullo16(diffAG, f), k.maskAG);
     R result = V::add8(d, V::or_(deltaRB, deltaAG));
+    if (tinted) {
+        // A target with alpha tints the blended pixel, which can change a
+        // skipped one: those are kept by selection.
+        result =
+            V::or_(tintWords<V>(V::and_(result, k.maskRB), k.tintRB, k),
+                   V::template slli16<8>(tintWords<V>(V::template srli16<8>(result), k.tintAG, k)));
+        result = V::or_(result, k.alpha);
+        result = V::select(V::cmpeq32(V::and_(d, k.alpha), V::zero()), s, result);
+        return V::select(skip, d, result);
+    }
     // A skipped pixel kept its alpha through F = 0; every other one is opaque.
     result = V::or_(result, V::andnot(skip, k.alpha));
     if (targetAlpha) {
@@ -198,8 +133,32 @@ typename V::reg plainGroup(typename V::reg s, typename V::reg d, const Constants
     return result;
 }
 
-template <class V, Weight weight, bool targetAlpha>
-void runPlain(const Composition& c) {
+// The additive rule in the same select-free form: d + F * s / 256 (then
+// tinted) with F = 256 for full weight and 0 for a skipped pixel, added with
+// saturation.
+template <class V, Weight weight, bool tinted, bool targetAlpha>
+typename V::reg additivePlainGroup(typename V::reg s, typename V::reg d, const Constants<V>& k) {
+    using R = typename V::reg;
+    R f, skip;
+    weights<V, weight>(s, f, skip, k);
+    // F * c / 256 through the unsigned high multiply of c << 8.
+    R mRB = V::mulhiu16(V::template slli16<8>(s), f);
+    R mAG = V::mulhiu16(V::and_(s, k.maskAG), f);
+    if (tinted) {
+        mRB = tintWords<V>(mRB, k.tintRB, k);
+        mAG = tintWords<V>(mAG, k.tintAG, k);
+    }
+    R result = V::addsu8(d, V::or_(mRB, V::template slli16<8>(mAG)));
+    result = V::or_(result, V::andnot(skip, k.alpha));
+    if (targetAlpha) {
+        R empty = V::andnot(skip, V::cmpeq32(V::and_(d, k.alpha), V::zero()));
+        result = V::select(empty, s, result);
+    }
+    return result;
+}
+
+template <class V, class Group>
+void runPlain(const Composition& c, Group group) {
     constexpr int n = V::lanes;
     const Constants<V> k = makeConstants<V>(c);
     const int width = c.width;
@@ -216,13 +175,13 @@ void runPlain(const Composition& c) {
         while (end - n >= x && V::noBits(V::load(s + end - n), k.alpha))
             end -= n;
         for (; x + n <= end; x += n)
-            V::store(d + x, plainGroup<V, weight, targetAlpha>(V::load(s + x), V::load(d + x), k));
+            V::store(d + x, group(V::load(s + x), V::load(d + x), k));
         int rest = end - x;
         if (rest > 0) {
             uint32_t sBuf[n] = {}, dBuf[n] = {};
             std::memcpy(sBuf, s + x, sizeof(uint32_t) * rest);
             std::memcpy(dBuf, d + x, sizeof(uint32_t) * rest);
-            V::store(dBuf, plainGroup<V, weight, targetAlpha>(V::load(sBuf), V::load(dBuf), k));
+            V::store(dBuf, group(V::load(sBuf), V::load(dBuf), k));
             std::memcpy(d + x, dBuf, sizeof(uint32_t) * rest);
         }
     }
@@ -273,14 +232,6 @@ void run(const Composition& c, Group groupFn) {
     }
 }
 
-template <class V, bool additive, bool tinted, bool targetAlpha>
-struct GroupFn {
-    bool operator()(typename V::reg s, typename V::reg d, typename V::reg& out,
-                    const Constants<V>& k) const {
-        return group<V, additive, tinted, targetAlpha>(s, d, out, k);
-    }
-};
-
 template <class V>
 struct ShadowFn {
     bool operator()(typename V::reg s, typename V::reg d, typename V::reg& out,
@@ -289,27 +240,38 @@ struct ShadowFn {
     }
 };
 
+template <class V, Weight weight, bool additive, bool tinted, bool targetAlpha>
+struct PlainFn {
+    typename V::reg operator()(typename V::reg s, typename V::reg d, const Constants<V>& k) const {
+        if (additive)
+            return additivePlainGroup<V, weight, tinted, targetAlpha>(s, d, k);
+        return plainGroup<V, weight, tinted, targetAlpha>(s, d, k);
+    }
+};
+
+template <class V, Weight weight, bool additive>
+void runWeighted(const BlendSimd::Settings& st, const Composition& c) {
+    if (st.tinted)
+        st.targetHasAlpha ? runPlain<V>(c, PlainFn<V, weight, additive, true, true>())
+                          : runPlain<V>(c, PlainFn<V, weight, additive, true, false>());
+    else
+        st.targetHasAlpha ? runPlain<V>(c, PlainFn<V, weight, additive, false, true>())
+                          : runPlain<V>(c, PlainFn<V, weight, additive, false, false>());
+}
+
 template <class V>
 void compose(const BlendSimd::Settings& st, const Composition& c) {
-    if (st.additive) {
-        if (st.tinted)
-            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, true, true>())
-                              : run<V>(c, GroupFn<V, true, true, false>());
-        else
-            st.targetHasAlpha ? run<V>(c, GroupFn<V, true, false, true>())
-                              : run<V>(c, GroupFn<V, true, false, false>());
-        return;
-    }
-    if (st.tinted) {
-        st.targetHasAlpha ? run<V>(c, GroupFn<V, false, true, true>())
-                          : run<V>(c, GroupFn<V, false, true, false>());
-    } else if (c.level < 128) {
-        st.targetHasAlpha ? runPlain<V, Weight::Level, true>(c)
-                          : runPlain<V, Weight::Level, false>(c);
-    } else if (st.targetHasAlpha) {
-        runPlain<V, Weight::Full, true>(c);
+    // Level 128 takes the whole alpha as its factor, except for the untinted
+    // normal rule onto a target without alpha, which halves it.
+    if (c.level < 128) {
+        st.additive ? runWeighted<V, Weight::Level, true>(st, c)
+                    : runWeighted<V, Weight::Level, false>(st, c);
+    } else if (st.additive) {
+        runWeighted<V, Weight::Full, true>(st, c);
+    } else if (st.tinted || st.targetHasAlpha) {
+        runWeighted<V, Weight::Full, false>(st, c);
     } else {
-        runPlain<V, Weight::Half, false>(c);
+        runPlain<V>(c, PlainFn<V, Weight::Half, false, false, false>());
     }
 }
 
