@@ -62,13 +62,13 @@ typename V::reg lerp(typename V::reg d, typename V::reg t, typename V::reg scale
     return V::add16(d, V::mulhi16(V::template slli16<shift>(V::sub16(t, d)), scaled));
 }
 
-// The untinted normal rule, the loop every plain sprite goes through. It works
-// without any select: every colour channel becomes d + floor((s - d) * F / 256)
-// with one weight F per pixel that is 0 for a skipped pixel (so it keeps its
-// colour) and 256 for an opaque one (so it becomes the source):
-//   Half:  level 128 onto a target without alpha, F = 2 * (a / 2);
-//   Full:  level 128 onto a target with alpha, F = a;
-//   Level: levels below 128, F = a * level / 128 (no pixel is opaque there);
+// The normal and additive loops have no branch on pixels, and select only for targets with
+// alpha: each pixel gets one weight F, 0 when it is skipped (so it keeps its colour) and 256 at
+// full weight (so it takes the whole source); the normal rule moves every channel to
+// d + floor((s - d) * F / 256).
+//   Half:  the untinted normal rule at level 128 onto a target without alpha, F = 2 * (a / 2);
+//   Full:  every other rule at level 128, F = a;
+//   Level: levels below 128, F = a * level / 128 (nothing reaches full weight there);
 // with F = 256 where the level-128 rules meet alpha 255.
 enum class Weight { Half, Full, Level };
 
