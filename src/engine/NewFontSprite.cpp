@@ -25,17 +25,6 @@ constexpr int fieldsPerGlyph = 6;
 constexpr int32_t fieldLimit = 1 << 20;
 constexpr int64_t extentLimit = INT32_MAX / 4;
 
-int alignShift(int align, int width) {
-    switch (align) {
-    case 1:
-        return width / 2;
-    case 2:
-        return width;
-    default:
-        return 0;
-    }
-}
-
 int clampExtent(int64_t v) {
     return static_cast<int>(std::clamp(v, -extentLimit, extentLimit));
 }

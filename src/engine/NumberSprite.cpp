@@ -80,17 +80,6 @@ int pixelsFor(int units, int cellWidth, int spacing) {
     return static_cast<int>(std::clamp<int64_t>(pixels, 0, INT32_MAX / 2));
 }
 
-int alignShift(int align, int width) {
-    switch (align) {
-    case 1:
-        return width / 2;
-    case 2:
-        return width;
-    default:
-        return 0;
-    }
-}
-
 // hhmmss from a number of seconds.
 int32_t clockValue(int seconds) {
     int64_t s = seconds;

@@ -92,6 +92,11 @@ public:
     bool instanceOf(const char* className) const override;
 
 protected:
+    // How far left of its anchor a run `width` wide starts for alignment
+    // 0 (left), 1 (centre) or 2 (right) of the text and number sprites.
+    static int alignShift(int align, int width) {
+        return align == 1 ? width / 2 : align == 2 ? width : 0;
+    }
     // Paints `image` at (drawX, drawY) with this sprite's clip and exclusion
     // rectangles and composition settings; `frameClip`, when given, narrows
     // the clip further.

@@ -205,14 +205,7 @@ void TextSprite::reloadImage() {
 }
 
 int TextSprite::alignedX() const {
-    switch (align) {
-    case 1:
-        return x - width / 2;
-    case 2:
-        return x - width;
-    default:
-        return x;
-    }
+    return x - alignShift(align, width);
 }
 
 Rectangle TextSprite::getBounds() {

@@ -20,19 +20,6 @@ namespace {
 
 using Box = platform::RegionBox;
 
-bool intersectBox(Box& a, const Box& b) {
-    int64_t x1 = std::max(a.x, b.x), y1 = std::max(a.y, b.y);
-    int64_t x2 = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
-    int64_t y2 = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
-    if (x2 <= x1 || y2 <= y1) {
-        a = Box{0, 0, 0, 0};
-        return false;
-    }
-    a = Box{static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1),
-            static_cast<int>(y2 - y1)};
-    return true;
-}
-
 // Device coordinate of a logical one, kept inside the range the drawing code
 // can add sizes to.
 int toDevice(int v, int origin) {
@@ -70,7 +57,7 @@ const std::vector<GraphicsW::Box>& GraphicsW::clipBoxes() {
         return boxes;
     boxes.clear();
     Box bounds = surfaceBounds();
-    if (clipRectangle && !intersectBox(bounds, *clipRectangle))
+    if (clipRectangle && !platform::clipBox(bounds, *clipRectangle))
         bounds = Box{0, 0, 0, 0};
     if (bounds.width > 0) {
         if (!region) {
@@ -111,7 +98,7 @@ void GraphicsW::fillBox(int x, int y, int w, int h, uint32_t argb) {
     uint32_t* pixels = target->getPixels();
     const int width = target->getWidth();
     for (Box b : clipBoxes()) {
-        if (!intersectBox(b, Box{x, y, w, h}))
+        if (!platform::clipBox(b, Box{x, y, w, h}))
             continue;
         for (int row = b.y; row < b.y + b.height; ++row) {
             uint32_t* p = pixels + static_cast<ptrdiff_t>(row) * width + b.x;
@@ -152,7 +139,7 @@ void GraphicsW::drawImage(Image* img, int x, int y) {
     }
     uint32_t* dst = target->getPixels();
     for (Box b : clipBoxes()) {
-        if (!intersectBox(b, Box{dx, dy, sw, sh}))
+        if (!platform::clipBox(b, Box{dx, dy, sw, sh}))
             continue;
         for (int row = b.y; row < b.y + b.height; ++row)
             std::memcpy(dst + static_cast<ptrdiff_t>(row) * tw + b.x,
@@ -306,9 +293,9 @@ void GraphicsW::drawGlyphs(const char* chars, int count, int x, int baseline, co
         if (g->width == 0 || g->height == 0)
             continue;
         for (Box b : clipBoxes()) {
-            if (limit && !intersectBox(b, *limit))
+            if (limit && !platform::clipBox(b, *limit))
                 continue;
-            if (!intersectBox(b, Box{gx, gy, g->width, g->height}))
+            if (!platform::clipBox(b, Box{gx, gy, g->width, g->height}))
                 continue;
             for (int row = b.y; row < b.y + b.height; ++row) {
                 const uint8_t* cov =
@@ -334,7 +321,7 @@ void GraphicsW::drawGlyphs(const char* chars, int count, int x, int baseline, co
         int thickness = font->getUnderlineThickness();
         int top = baseline + std::max(1, font->getUnderlinePosition() - thickness / 2);
         Box line{x, top, pen - x, thickness};
-        if (!limit || intersectBox(line, *limit))
+        if (!limit || platform::clipBox(line, *limit))
             fillBox(line.x, line.y, line.width, line.height, 0xFF000000u | rgb);
     }
 }
