@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace sound {
@@ -47,6 +48,22 @@ sf_count_t memTell(void* user) {
     return static_cast<Source*>(user)->position;
 }
 
+// Decoding goes through floats so that every format keeps its recorded level: integer data comes
+// back divided by 32768 (and so converts back exactly), float data (float WAV, Ogg Vorbis) as
+// recorded. The sound library's own float-to-integer path either leaves floats unscaled or scales
+// each file by its peak, which would play a quiet recording at full volume. Overshoots clip
+// instead of wrapping round into clicks; a NaN is silence.
+int16_t toSample(float v) {
+    float s = v * 32768.0f;
+    if (s >= 32767.0f)
+        return 32767;
+    if (s <= -32768.0f)
+        return -32768;
+    if (s != s)
+        return 0;
+    return static_cast<int16_t>(std::lrint(s));
+}
+
 } // namespace
 
 SoundFile::~SoundFile() {
@@ -86,45 +103,31 @@ std::unique_ptr<SoundFile> SoundFile::finishOpen(std::unique_ptr<SoundFile> file
     file->rate = info.samplerate;
     file->channels = info.channels;
     file->declaredFrames = info.frames;
-    // Floating-point data is scaled to the full 16-bit range, not clipped.
-    sf_command(static_cast<SNDFILE*>(file->handle), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
     file->scratch.resize(static_cast<size_t>(scratchFrames) * info.channels);
     return file;
 }
 
 int SoundFile::read(int16_t* out, int frames) {
-    if (channels <= 2) {
-        sf_count_t n = sf_readf_short(static_cast<SNDFILE*>(handle), out, frames);
-        return n > 0 ? static_cast<int>(n) : 0;
-    }
-    int done = 0;
-    while (done < frames) {
-        int want = std::min(frames - done, scratchFrames);
-        sf_count_t n = sf_readf_short(static_cast<SNDFILE*>(handle), scratch.data(), want);
-        if (n <= 0)
-            break;
-        for (sf_count_t i = 0; i < n; ++i) {
-            out[2 * (done + i)] = scratch[i * channels];
-            out[2 * (done + i) + 1] = scratch[i * channels + 1];
-        }
-        done += static_cast<int>(n);
-        if (n < want)
-            break;
-    }
-    return done;
+    return decode(out, frames, getOutputChannels());
 }
 
 int SoundFile::readStereo(int16_t* out, int frames) {
-    if (channels != 1)
-        return read(out, frames);
+    return decode(out, frames, 2);
+}
+
+int SoundFile::decode(int16_t* out, int frames, int outChannels) {
     int done = 0;
     while (done < frames) {
         int want = std::min(frames - done, scratchFrames);
-        sf_count_t n = sf_readf_short(static_cast<SNDFILE*>(handle), scratch.data(), want);
+        sf_count_t n = sf_readf_float(static_cast<SNDFILE*>(handle), scratch.data(), want);
         if (n <= 0)
             break;
-        for (sf_count_t i = 0; i < n; ++i)
-            out[2 * (done + i)] = out[2 * (done + i) + 1] = scratch[i];
+        for (sf_count_t i = 0; i < n; ++i) {
+            const float* frame = &scratch[static_cast<size_t>(i) * channels];
+            int16_t* to = out + static_cast<size_t>(done + i) * outChannels;
+            for (int c = 0; c < outChannels; ++c)
+                to[c] = toSample(frame[std::min(c, channels - 1)]);
+        }
         done += static_cast<int>(n);
         if (n < want)
             break;

@@ -45,13 +45,16 @@ public:
 private:
     SoundFile() = default;
     static std::unique_ptr<SoundFile> finishOpen(std::unique_ptr<SoundFile> file);
+    // Decodes into `outChannels` values a frame: mono is repeated, channels past the second
+    // dropped.
+    int decode(int16_t* out, int frames, int outChannels);
 
     void* handle = nullptr;
     MemorySource memory;
     int rate = 0;
     int channels = 0;
     int64_t declaredFrames = 0;
-    std::vector<int16_t> scratch;
+    std::vector<float> scratch;
 };
 
 } // namespace sound

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+
+#include <cmath>
 #include <cstdio>
 
 using lang::Ref;
@@ -282,6 +285,48 @@ TEST_F(MixerTest, OggVorbisSamplesAndStreams) {
     out = pull(25000);
     EXPECT_GT(rms(out), 5000);
     EXPECT_NEAR(soundingFrames(out), 22050, 60);
+}
+
+// Every format keeps the level it was recorded at: a quiet sound stays quiet
+// and a float sound past full scale clips rather than wrapping round.
+TEST_F(MixerTest, EveryFormatKeepsItsRecordedLevel) {
+    constexpr int frames = 8820;
+    constexpr double hz = 441.0;
+    struct Case {
+        const char* name;
+        int format;
+        double amplitude;
+    } cases[] = {
+        {"16-bit WAV", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0.1},
+        {"float WAV", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.1},
+        {"Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.1},
+        {"loud float WAV", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0.9},
+        {"float WAV past full scale", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes data = makeSine(c.format, frames, 1, SoundEngine::rate, hz, c.amplitude);
+        ASSERT_FALSE(data.empty());
+        Ref<sound::Sample> s = engine.loadSample(data.data(), data.size());
+        Ref<sound::Stream> st = engine.openStream(data.data(), data.size());
+        ASSERT_TRUE(s);
+        ASSERT_TRUE(st);
+        for (int way = 0; way < 2; ++way) {
+            way == 0 ? engine.playSample(s.get()) : engine.playStream(st.get());
+            std::vector<int16_t> out = pull(frames);
+            int wrapped = 0;
+            for (int i = 0; i < frames; ++i) {
+                double v = c.amplitude * std::sin(2 * M_PI * hz * i / SoundEngine::rate);
+                if (v > 1.05 && out[2 * i] < 32000)
+                    ++wrapped;
+            }
+            EXPECT_EQ(wrapped, 0) << "way " << way;
+            if (c.amplitude <= 1) {
+                double expected = c.amplitude * 32767 / std::sqrt(2.0);
+                EXPECT_NEAR(rms(out), expected, expected * 0.03) << "way " << way;
+            }
+        }
+    }
 }
 
 TEST_F(MixerTest, DestroyingAPlayingSoundFreesItsChannel) {

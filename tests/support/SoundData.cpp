@@ -57,11 +57,15 @@ Bytes makeWav(const std::vector<int16_t>& pcm, int channels, int rate) {
 }
 
 Bytes makeOgg(int frames, int channels, int rate, double hz) {
-    std::string path = writeTemp({}, ".ogg");
+    return makeSine(SF_FORMAT_OGG | SF_FORMAT_VORBIS, frames, channels, rate, hz, 0.5);
+}
+
+Bytes makeSine(int format, int frames, int channels, int rate, double hz, double amplitude) {
+    std::string path = writeTemp({}, ".snd");
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    info.format = format;
     SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
     if (f == nullptr)
         return {};
@@ -69,7 +73,7 @@ Bytes makeOgg(int frames, int channels, int rate, double hz) {
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
             pcm[static_cast<size_t>(i) * channels + c] =
-                0.5f * static_cast<float>(std::sin(2 * M_PI * hz * i / rate));
+                static_cast<float>(amplitude * std::sin(2 * M_PI * hz * i / rate));
     sf_writef_float(f, pcm.data(), frames);
     sf_close(f);
     Bytes bytes = readAll(path);

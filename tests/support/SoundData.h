@@ -14,6 +14,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes makeWav(const std::vector<int16_t>& pcm, int channels, int rate);
 // An Ogg Vorbis image of a sine tone.
 Bytes makeOgg(int frames, int channels, int rate, double hz);
+// A sine tone of `amplitude` (1 is full scale) written in any format the
+// sound library can write, e.g. SF_FORMAT_WAV | SF_FORMAT_FLOAT.
+Bytes makeSine(int format, int frames, int channels, int rate, double hz, double amplitude);
 // A four-channel MOD that plays one looping square-wave note for one
 // 64-row pattern (7.68 s at the default speed and tempo).
 Bytes makeMod();
