@@ -293,6 +293,11 @@ Rectangle FancyContainer::getChildDirty() {
     return childDirty;
 }
 
+void FancyContainer::releaseOffscreen() {
+    Synchronized guard(dirtyLock());
+    offscreen = nullptr;
+}
+
 Ref<lang::Image> FancyContainer::getOffscreen() {
     Synchronized guard(dirtyLock());
     return offscreen;

@@ -66,6 +66,9 @@ public:
     bool instanceOf(const char* className) const override;
 
 protected:
+    // Frees the off-screen buffer; the next buffered paint creates a new one.
+    void releaseOffscreen();
+
     lang::Ref<lang::Vector> children;
 
 private:

@@ -1,0 +1,181 @@
+#include "engine/DialogSprite.h"
+
+#include "core/Class.h"
+#include "core/Hashtable.h"
+#include "core/IntArray.h"
+#include "core/Vector.h"
+#include "engine/ButtonSprite.h"
+#include "engine/DataLoader.h"
+#include "gfx/Event.h"
+#include "gfx/Image.h"
+
+namespace engine {
+
+using lang::Event;
+using lang::Ref;
+using lang::Synchronized;
+
+LANG_REGISTER_CLASS(DialogSprite);
+
+DialogSprite::DialogSprite() : FancyContainer(1, 1) {}
+
+DialogSprite::~DialogSprite() = default;
+
+bool DialogSprite::instanceOf(const char* className) const {
+    return lang::ansiEqualsIgnoreCase(className, "DialogSprite") ||
+           FancyContainer::instanceOf(className);
+}
+
+void DialogSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
+    if (!ints || ints->size() < 4)
+        return;
+    FancyContainer::configure(objects, ints);
+    if (ints->size() > 4)
+        modal = ints->get(4) == 1;
+    if (ints->size() > 5)
+        setVisible(ints->get(5) == 1);
+}
+
+bool DialogSprite::updateInto(int time, lang::Rectangle& rect, lang::Region& region) {
+    if (!visible && imagesLoaded) {
+        unloadAll();
+        releaseOffscreen();
+        imagesLoaded = false;
+    }
+    bool result = FancyContainer::updateInto(time, rect, region);
+    if (wasVisible && !imagesLoaded) {
+        reloadAll();
+        imagesLoaded = true;
+    }
+    return result;
+}
+
+void DialogSprite::loaded(lang::Object* loader) {
+    if (loader && loader->instanceOf("DataLoader"))
+        spriteTable = static_cast<DataLoader*>(loader)->getSpriteTable();
+}
+
+void DialogSprite::unloadAll() {
+    Synchronized guard(children.get());
+    for (int i = 0; i < children->size(); ++i) {
+        auto* child = static_cast<Sprite*>(children->elementAtUnchecked(i));
+        Ref<lang::Image> picture = child->getImage();
+        if (picture && picture->getName().isEmpty())
+            continue;
+        child->unloadImage();
+    }
+}
+
+lang::Object* DialogSprite::getSprite(const char* name) const {
+    return spriteTable ? spriteTable->get(name) : nullptr;
+}
+
+bool DialogSprite::wantsKeys() {
+    return isVisible();
+}
+
+int DialogSprite::onCommand(const lang::String&) {
+    return notForDialog;
+}
+
+bool DialogSprite::keyTyped(Event*) {
+    return false;
+}
+
+int DialogSprite::mouseReleased(Event*) {
+    return 0;
+}
+
+Ref<Event> DialogSprite::translated(Event* event, int dx, int dy) {
+    Ref<Event> copy = lang::adopt(new Event());
+    copy->id = event->id;
+    copy->x = event->x + dx;
+    copy->y = event->y + dy;
+    copy->modifiers = event->modifiers;
+    copy->key = event->key;
+    copy->clickCount = event->clickCount;
+    copy->when = event->when;
+    copy->source = event->source;
+    copy->target = event->target;
+    copy->arg = event->arg;
+    return copy;
+}
+
+int DialogSprite::mousePressed(Event* event) {
+    resultName = "";
+    if (!event || !isVisible())
+        return notForDialog;
+    if (!contains(event->x, event->y))
+        return modal ? swallowed : notForDialog;
+    if (isFadingOut())
+        return swallowed;
+    int lx = event->x - x, ly = event->y - y;
+    Synchronized guard(children.get());
+    for (int i = children->size() - 1; i >= 0; --i) {
+        lang::Object* child = children->elementAtUnchecked(i);
+        if (child->instanceOf("ButtonSprite")) {
+            auto* button = static_cast<ButtonSprite*>(child);
+            if (button->hitEnabled(lx, ly)) {
+                resultName = button->getName();
+                return buttonHit;
+            }
+        } else if (child->instanceOf("DialogSprite")) {
+            auto* nested = static_cast<DialogSprite*>(child);
+            if (!nested->isVisible())
+                continue;
+            bool inside = nested->contains(lx, ly);
+            if (inside || nested->isModal()) {
+                Ref<Event> local = translated(event, -x, -y);
+                if (nested->mousePressed(local.get()) != notForDialog) {
+                    resultName = nested->getResultName();
+                    return buttonHit;
+                }
+            }
+            // A nested dialog under the pointer covers whatever lies below
+            // it; a modal one covers the whole dialog.
+            if (inside || nested->isModal())
+                break;
+        }
+    }
+    return swallowed;
+}
+
+bool DialogSprite::mouseMoved(Event* event) {
+    if (!event)
+        return false;
+    int lx = event->x - x, ly = event->y - y;
+    Ref<Event> local;
+    bool result = false;
+    bool covered = false;
+    Synchronized guard(children.get());
+    for (int i = children->size() - 1; i >= 0; --i) {
+        lang::Object* child = children->elementAtUnchecked(i);
+        if (child->instanceOf("ButtonSprite")) {
+            // A button hidden by a nested dialog loses its hover look and
+            // never takes one: the pointer is on the dialog, not on it.
+            auto* button = static_cast<ButtonSprite*>(child);
+            if (covered)
+                button->resetHover();
+            else if (button->hover(lx, ly))
+                result = true;
+        } else if (child->instanceOf("DialogSprite") && !covered) {
+            auto* nested = static_cast<DialogSprite*>(child);
+            if (!nested->isVisible())
+                continue;
+            bool inside = nested->contains(lx, ly);
+            if (inside || nested->isModal()) {
+                if (!local)
+                    local = translated(event, -x, -y);
+                if (nested->mouseMoved(local.get()))
+                    result = true;
+            }
+            if (nested->isModal())
+                break;
+            if (inside)
+                covered = true;
+        }
+    }
+    return result;
+}
+
+} // namespace engine
