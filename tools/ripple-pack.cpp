@@ -21,8 +21,14 @@
 // in the order given. It refuses empty keys, keys longer than 254 bytes and a
 // pack beyond 10,000,000 bytes.
 //
+// Inputs (FILE and LIST) must be regular files: folders, devices and pipes are
+// refused, and no input is read past what the container or pack still has room
+// for, so an endless or growing input cannot fill memory.
+//
 // list, extract and text read the container through the game's own classes.
 // NAME may be given as a "+" key: one leading '+' is stripped, as the game does.
+// text warns on standard error when the entry holds more characters than the
+// game's strings keep (65,519): the output, like the game, has only those.
 // Exit status: 0 on success, 1 on a failure (with a message on standard error),
 // 2 on a usage error.
 
@@ -33,14 +39,19 @@
 #include "io/ResourceFileHeader.h"
 #include "io/ResourceFileWriter.h"
 #include "io/ResourceItem.h"
+#include "platform/Charset.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -63,12 +74,58 @@ int fail(const std::string& message) {
     return 1;
 }
 
-bool readFile(const std::string& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+// Longest list file @LIST accepts: far beyond any real list, short of filling memory.
+constexpr size_t maxListBytes = size_t(16) << 20;
+
+enum class ReadResult { ok, tooLarge, failed };
+
+// Reads a regular file whole into `out`; anything else (a folder, a device such as /dev/zero that
+// never ends, a pipe) is refused before a byte is read. Reading stops once the file passes
+// `limit` bytes, also when it grows while it is read. A failure leaves its reason in `why`.
+ReadResult readRegularFile(const std::string& path, size_t limit, std::vector<uint8_t>& out,
+                           std::string& why) {
+    out.clear();
+    // Non-blocking, so that opening a pipe with no writer does not hang before it can be refused.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        why = "cannot read " + path + ": " + std::strerror(errno);
+        return ReadResult::failed;
+    }
+    ReadResult result = ReadResult::ok;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        why = "cannot read " + path + ": " + std::strerror(errno);
+        result = ReadResult::failed;
+    } else if (S_ISDIR(info.st_mode)) {
+        why = "cannot read " + path + ": it is a folder, not a file";
+        result = ReadResult::failed;
+    } else if (!S_ISREG(info.st_mode)) {
+        why = "cannot read " + path + ": not a regular file";
+        result = ReadResult::failed;
+    } else if (static_cast<uint64_t>(info.st_size) > limit) {
+        result = ReadResult::tooLarge;
+    }
+    constexpr size_t step = size_t(1) << 16;
+    while (result == ReadResult::ok) {
+        size_t at = out.size();
+        out.resize(at + step);
+        ssize_t n = ::read(fd, out.data() + at, step);
+        out.resize(at + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            why = "cannot read " + path + ": " + std::strerror(errno);
+            result = ReadResult::failed;
+        } else if (n == 0) {
+            break;
+        } else if (out.size() > limit) {
+            result = ReadResult::tooLarge;
+        }
+    }
+    ::close(fd);
+    if (result != ReadResult::ok)
+        out.clear();
+    return result;
 }
 
 std::string trim(const std::string& s) {
@@ -82,6 +139,8 @@ std::string trim(const std::string& s) {
 struct Packer {
     lang::ResourceFileWriter writer;
     std::vector<std::string> names;
+    // The container's size so far: its header and every entry's directory record and bytes.
+    int64_t packedSize = 12;
 
     // Adds "NAME=FILE"; FILE is relative to baseDirectory when that is given.
     bool add(const std::string& spec, bool text, const std::string& baseDirectory) {
@@ -98,16 +157,24 @@ struct Packer {
             fail("entry name longer than 255 bytes: " + name);
             return false;
         }
+        // The container's offsets are 31-bit: what is packed so far leaves this much room.
+        int64_t room =
+            INT_MAX - packedSize - 9 - static_cast<int64_t>(name.size()) - (text ? 1 : 0);
         std::vector<uint8_t> bytes;
-        if (!readFile(file, bytes)) {
-            fail("cannot read " + file);
+        std::string why;
+        ReadResult read =
+            readRegularFile(file, static_cast<size_t>(std::max<int64_t>(room, 0)), bytes, why);
+        if (read != ReadResult::ok) {
+            fail(read == ReadResult::tooLarge ? "the container would pass 2 GiB with " + file
+                                              : why);
             return false;
         }
-        if (bytes.size() > static_cast<size_t>(INT_MAX) ||
-            !writer.addEntry(name, bytes.data(), static_cast<int>(bytes.size()), text)) {
+        if (!writer.addEntry(name, bytes.data(), static_cast<int>(bytes.size()), text)) {
             fail("the container would pass 2 GiB with " + file);
             return false;
         }
+        packedSize += 9 + static_cast<int64_t>(name.size()) + static_cast<int64_t>(bytes.size()) +
+                      (text ? 1 : 0);
         for (const std::string& existing : names)
             if (existing == name)
                 std::fprintf(stderr, "%s: warning: entry %s given twice; lookups find the later\n",
@@ -117,11 +184,14 @@ struct Packer {
     }
 
     bool addList(const std::string& listPath) {
-        std::ifstream in(listPath);
-        if (!in) {
-            fail("cannot read list " + listPath);
+        std::vector<uint8_t> bytes;
+        std::string why;
+        ReadResult read = readRegularFile(listPath, maxListBytes, bytes, why);
+        if (read != ReadResult::ok) {
+            fail(read == ReadResult::tooLarge ? "list " + listPath + " passes 16 MiB" : why);
             return false;
         }
+        std::istringstream in(std::string(bytes.begin(), bytes.end()));
         size_t slash = listPath.rfind('/');
         std::string base = slash == std::string::npos ? "." : listPath.substr(0, slash ? slash : 1);
         std::string line;
@@ -245,11 +315,26 @@ int extract(const char* path, const char* name, const char* outPath) {
 
 int text(const char* path, const char* name) {
     int status = 0;
-    if (!lookUp(path, name, status))
+    auto item = lookUp(path, name, status);
+    if (!item)
         return status;
     auto value = lang::loadText(*name == '+' ? name + 1 : name);
     if (!writeAll(stdout, value->getChars(), static_cast<size_t>(value->getLength())))
         return fail("cannot write standard output");
+    // The game's strings hold at most String::maxLength characters and loading cuts the rest
+    // off without a word; say so, since the game will show the shortened text too.
+    if (value->getLength() == lang::String::maxLength) {
+        const uint8_t* data = item->getData();
+        size_t size = static_cast<size_t>(std::max(item->getSize(), 0));
+        bool utf8 = std::any_of(data, data + size, [](uint8_t b) { return b >= 0x80; });
+        // Plain text is stored with its terminating byte (see loadText).
+        size_t full = utf8 ? platform::utf8ToAnsi(data, static_cast<int>(size)).size() : size - 1;
+        if (full > static_cast<size_t>(lang::String::maxLength))
+            std::fprintf(stderr,
+                         "%s: warning: entry %s holds %zu characters; the game keeps only the "
+                         "first %d\n",
+                         program, *name == '+' ? name + 1 : name, full, lang::String::maxLength);
+    }
     return 0;
 }
 
@@ -258,6 +343,8 @@ int imagePack(int argc, char** argv) {
         return usage();
     const char* out = argv[0];
     std::vector<engine::ImagePack::Entry> entries;
+    // The pack's size so far: its count and total size, then every entry.
+    uint64_t packSize = 8;
     for (int i = 1; i < argc; ++i) {
         std::string spec = argv[i];
         size_t equals = spec.find('=');
@@ -268,8 +355,19 @@ int imagePack(int argc, char** argv) {
         std::string file = spec.substr(equals + 1);
         if (entry.key.size() > engine::ImagePack::maxKeyLength)
             return fail("image key longer than 254 bytes: " + entry.key);
-        if (!readFile(file, entry.bytes))
-            return fail("cannot read " + file);
+        // Every entry costs its length, key length, key and terminator besides its bytes.
+        uint64_t entryCost = 4 + 1 + entry.key.size() + 1;
+        if (packSize + entryCost > engine::ImagePack::maxTotalSize)
+            return fail("the image pack would pass 10,000,000 bytes with " + file);
+        std::string why;
+        ReadResult read = readRegularFile(
+            file, static_cast<size_t>(engine::ImagePack::maxTotalSize - packSize - entryCost),
+            entry.bytes, why);
+        if (read == ReadResult::tooLarge)
+            return fail("the image pack would pass 10,000,000 bytes with " + file);
+        if (read != ReadResult::ok)
+            return fail(why);
+        packSize += entryCost + entry.bytes.size();
         for (const auto& existing : entries)
             if (existing.key == entry.key)
                 std::fprintf(stderr, "%s: warning: image %s given twice; the later wins\n", program,

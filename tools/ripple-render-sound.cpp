@@ -11,6 +11,8 @@
 #include "sound/Sample.h"
 #include "sound/SoundEngine.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -107,16 +109,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const int chunk = 1024;
-    const long limit = static_cast<long>(seconds * sound::SoundEngine::rate);
+    const long chunk = 1024;
+    const long limit = std::lround(seconds * sound::SoundEngine::rate);
     std::vector<int16_t> pcm;
-    for (long done = 0; done < limit; done += chunk) {
-        bool playing = module ? engine.isModulePlaying(module.get()) : engine.isPlaying(channel);
-        if (!playing)
-            break;
+    auto playing = [&] {
+        return module ? engine.isModulePlaying(module.get()) : engine.isPlaying(channel);
+    };
+    for (long done = 0; done < limit && playing(); done += chunk) {
+        const long frames = std::min(chunk, limit - done);
         size_t at = pcm.size();
-        pcm.resize(at + 2 * chunk);
-        engine.render(pcm.data() + at, chunk);
+        pcm.resize(at + 2 * static_cast<size_t>(frames));
+        engine.render(pcm.data() + at, static_cast<int>(frames));
+        // A sound that ended inside this chunk left silence after its end: drop it, so the file
+        // is as long as the sound and not rounded up to the chunk.
+        if (!playing()) {
+            while (pcm.size() > at && pcm[pcm.size() - 1] == 0 && pcm[pcm.size() - 2] == 0)
+                pcm.resize(pcm.size() - 2);
+        }
     }
     if (!writeWav(argv[2], pcm)) {
         std::fprintf(stderr, "%s: cannot write\n", argv[2]);

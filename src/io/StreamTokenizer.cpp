@@ -94,11 +94,15 @@ int StreamTokenizer::readChar() {
             continuation = 2;
             codePoint = c & 0x0F;
         }
+        // Only the well-formed EF BB BF is a byte-order mark: other lead and continuation bytes
+        // can add up to the same code point when their top bits are dropped.
+        bool wellFormed = true;
         for (int i = 0; i < continuation && codePoint >= 0; ++i) {
             int next = input->read();
+            wellFormed = wellFormed && (next & 0xC0) == 0x80;
             codePoint = next < 0 ? -1 : (codePoint << 6) | (next & 0x3F);
         }
-        if (continuation == 2 && codePoint == 0xFEFF && c == 0xEF)
+        if (continuation == 2 && codePoint == 0xFEFF && c == 0xEF && wellFormed)
             continue;
         c = codePoint;
         if (c > 255) {

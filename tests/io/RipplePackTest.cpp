@@ -1,7 +1,9 @@
+#include "core/String.h"
 #include "platform/Files.h"
 #include "support/IoTestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -25,7 +27,9 @@ std::string slurp(const std::string& path) {
 // Runs the tool in dir with the given arguments; returns its exit status and
 // leaves its output in dir/out and dir/err.
 int run(const TempDir& dir, const std::string& args) {
-    std::string command = "cd '" + dir.path() + "' && '" + tool() + "' " + args + " >out 2>err";
+    // The timeout turns a tool that reads an endless input into a failure instead of a hang.
+    std::string command =
+        "cd '" + dir.path() + "' && timeout -k 5 30 '" + tool() + "' " + args + " >out 2>err";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -77,4 +81,55 @@ TEST(RipplePackTest, FailuresExitWithAMessage) {
     EXPECT_EQ(run(dir, "create bad.bin @nolist"), 1);
     EXPECT_EQ(run(dir, "frobnicate"), 2);
     EXPECT_TRUE(slurp(dir.path() + "/bad.bin").empty());
+}
+
+// Inputs that are not regular files, or that pass the size limit, are refused with a message and
+// status 1 without reading them through: /dev/zero would otherwise fill memory, and a folder
+// used to end the tool with an uncaught exception.
+TEST(RipplePackTest, InputsMustBeRegularFilesWithinTheLimits) {
+    TempDir dir;
+    dir.write("a", "A");
+    dir.write("folder/x", "X");
+    ASSERT_EQ(run(dir, "create out.bin a=a"), 0);
+    ASSERT_EQ(std::system(("mkfifo '" + dir.path() + "/pipe'").c_str()), 0);
+    // Sparse files: their size costs no disk space and no time unless they are read.
+    ASSERT_EQ(std::system(("truncate -s 10000001 '" + dir.path() + "/big' && truncate -s 2148M '" +
+                           dir.path() + "/huge' && truncate -s 17M '" + dir.path() + "/biglist'")
+                              .c_str()),
+              0);
+    struct Case {
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {"create bad.bin x=folder", "folder"},
+        {"create bad.bin x=/dev/zero", "not a regular file"},
+        {"create bad.bin x=pipe", "not a regular file"},
+        {"create bad.bin x=huge", "2 GiB"},
+        {"create bad.bin @folder", "folder"},
+        {"create bad.bin @/dev/zero", "not a regular file"},
+        {"create bad.bin @biglist", "16 MiB"},
+        {"imagepack bad.bin k=folder", "folder"},
+        {"imagepack bad.bin k=/dev/zero", "not a regular file"},
+        {"imagepack bad.bin k=big", "10,000,000"},
+        {"imagepack bad.bin k=a k2=big", "10,000,000"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(dir, c.args), 1) << c.args;
+        EXPECT_NE(slurp(dir.path() + "/err").find(c.message), std::string::npos)
+            << c.args << ": " << slurp(dir.path() + "/err");
+        EXPECT_FALSE(std::filesystem::exists(dir.path() + "/bad.bin")) << c.args;
+    }
+}
+
+TEST(RipplePackTest, TextSaysWhenTheGameCutsItShort) {
+    TempDir dir;
+    dir.write("short.txt", std::string(lang::String::maxLength, 's'));
+    dir.write("long.txt", std::string(lang::String::maxLength + 1, 'l'));
+    ASSERT_EQ(run(dir, "create out.bin --text short=short.txt --text long=long.txt"), 0);
+    ASSERT_EQ(run(dir, "text out.bin short"), 0);
+    EXPECT_EQ(slurp(dir.path() + "/out").size(), size_t(lang::String::maxLength));
+    EXPECT_EQ(slurp(dir.path() + "/err"), "");
+    ASSERT_EQ(run(dir, "text out.bin long"), 0);
+    EXPECT_EQ(slurp(dir.path() + "/out").size(), size_t(lang::String::maxLength));
+    EXPECT_NE(slurp(dir.path() + "/err").find("65519"), std::string::npos);
 }

@@ -188,6 +188,13 @@ TEST(StreamTokenizerTest, Utf8Mode) {
     Tokens cut("ab \xC3");
     cut.tok->encoding = StreamTokenizer::encodingUtf8;
     EXPECT_EQ(cut.all(), "w:ab");
+
+    // Byte triples that add up to U+FEFF once their top bits are dropped are no byte-order mark.
+    for (const char* lookalike : {"\xEF\xFB\xBF", "\xEF\xBB\xFF", "\xEF\x3B\xBF"}) {
+        Tokens mark(std::string(lookalike) + "x");
+        mark.tok->encoding = StreamTokenizer::encodingUtf8;
+        EXPECT_NE(mark.all(), "w:x") << lookalike;
+    }
 }
 
 TEST(StreamTokenizerTest, LongWordsAreCappedAtTheStringLimit) {

@@ -27,7 +27,7 @@ std::string toolPath() {
 }
 
 ToolRun runTool(const std::string& arguments) {
-    const std::string command = "'" + toolPath() + "' " + arguments + " 2>/dev/null";
+    const std::string command = "'" + toolPath() + "' " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ToolRun run{-1, ""};
     if (!pipe)
@@ -102,7 +102,7 @@ TEST_F(RippleImageTest, LoadsKeysFromPacksInOrderWithMasks) {
 TEST_F(RippleImageTest, FailuresAreReportedByStatus) {
     ToolRun run = runTool(quoted(dir.file("missing.png")) + " " + quoted(dir.file("out.png")));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, "empty\n");
+    EXPECT_EQ(run.output.rfind("empty\n", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
 
     EXPECT_EQ(
@@ -116,4 +116,45 @@ TEST_F(RippleImageTest, FailuresAreReportedByStatus) {
         testimages::writeFile(dir.file("a.png"), testimages::writePngArgb(1, 1, {0xFF000000})));
     EXPECT_EQ(
         runTool(quoted(dir.file("a.png")) + " " + quoted(dir.file("no/such/dir/o.png"))).status, 2);
+}
+
+// An image that loads nothing comes with the reason, found the way the game looks the name up.
+TEST_F(RippleImageTest, EmptyResultsSayWhy) {
+    testimages::GifSpec huge;
+    huge.screenWidth = 20000;
+    huge.screenHeight = 20000;
+    huge.width = huge.height = 1;
+    huge.indices = {0};
+    huge.globalTable = {0, 0xFFFFFF};
+    const Bytes jpeg = testimages::writeJpeg(8, 8, 3, Bytes(8 * 8 * 3, 128));
+    const Bytes png = testimages::writePngArgb(4, 4, std::vector<uint32_t>(16, 0xFF102030));
+    ASSERT_TRUE(testimages::writeFile(dir.file("huge.gif"), testimages::writeGif(huge)));
+    ASSERT_TRUE(testimages::writeFile(dir.file("cut.jpg"), Bytes(jpeg.begin(), jpeg.begin() + 40)));
+    ASSERT_TRUE(testimages::writeFile(dir.file("cut.png"), Bytes(png.begin(), png.end() - 30)));
+    ASSERT_TRUE(testimages::writeFile(dir.file("text.txt"), Bytes(40, 'x')));
+    std::filesystem::create_directory(dir.file("folder"));
+    lang::ResourceFileWriter pack;
+    pack.addEntry("cut", png.data(), int(png.size() - 30));
+    ASSERT_TRUE(pack.writeTo(dir.file("p.bin").c_str()));
+
+    const struct {
+        std::string name;
+        const char* reason;
+    } cases[] = {
+        {quoted(dir.file("missing.png")), "cannot read"},
+        {quoted(dir.file("folder")), "not a regular file"},
+        {quoted(dir.file("text.txt")), "unknown format"},
+        {quoted(dir.file("huge.gif")), "too large: 20000x20000"},
+        {quoted(dir.file("cut.jpg")), "damaged data"},
+        {quoted(dir.file("cut.png")) + "'|+nomask'", "damaged data"},
+        {"+nokey", "no entry nokey"},
+        {"+cut", "damaged data"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = runTool("--pack " + quoted(dir.file("p.bin")) + " " + c.name + " " +
+                              quoted(dir.file("out.png")));
+        EXPECT_EQ(run.status, 1) << c.name;
+        EXPECT_EQ(run.output.rfind("empty\n", 0), 0u) << c.name;
+        EXPECT_NE(run.output.find(c.reason), std::string::npos) << c.name << ": " << run.output;
+    }
 }
