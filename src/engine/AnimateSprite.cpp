@@ -382,6 +382,11 @@ int AnimateSprite::getFrame() {
     return frame;
 }
 
+int AnimateSprite::getColumns() {
+    Synchronized guard(this);
+    return columns;
+}
+
 int AnimateSprite::getFrameCount() {
     Synchronized guard(this);
     return frameCount;

@@ -56,6 +56,8 @@ public:
     void setFrame(int n);
     int getFrame();
     int getFrameCount();
+    // Frames per row of the image grid.
+    int getColumns();
     void setFrameRange(int first, int last);
     void setFrameDelay(int delay, int extra);
     // Also drops a pending completion event: a bouncing animation never ends.
