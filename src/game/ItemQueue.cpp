@@ -1,6 +1,8 @@
 #include "game/ItemQueue.h"
 
 #include "core/Random.h"
+#include "game/BalanceTable.h"
+#include "game/BonusTable.h"
 #include "game/ItemCodes.h"
 #include "game/TrackBoard.h"
 
@@ -96,16 +98,16 @@ int ItemQueue::buildLevel(std::span<const int16_t> row) {
     for (int colour = 0; colour <= item::wildBall; ++colour)
         append(colour, field(row, static_cast<size_t>(colour)));
     int remaining = size();
-    append(item::points, field(row, 14));
-    append(item::colourBomb, field(row, 10));
-    append(item::freeze, field(row, 11));
-    append(item::fire, field(row, 12));
-    append(item::waterSpeed, field(row, 13));
+    append(item::points, field(row, BalanceTable::fieldPoints));
+    append(item::colourBomb, field(row, BalanceTable::fieldColourBomb));
+    append(item::freeze, field(row, BalanceTable::fieldFreeze));
+    append(item::fire, field(row, BalanceTable::fieldFire));
+    append(item::waterSpeed, field(row, BalanceTable::fieldWaterSpeed));
     shuffle();
     // Greed pieces go into the first half of the queue as it was before they
     // came. With fewer than two entries that half is empty and they go first.
     int half = size() / 2;
-    int greed = field(row, 9);
+    int greed = field(row, BalanceTable::fieldGreed);
     for (int i = 0; i < greed; ++i) {
         int draw = static_cast<int>(lang::random() * 54321);
         insert(half > 0 ? static_cast<size_t>(draw % half) : 0, item::greed);
@@ -118,9 +120,9 @@ int ItemQueue::buildBonus(std::span<const int16_t> row) {
     clear();
     for (int colour = 0; colour < item::wildBall - 1; ++colour)
         append(colour, field(row, static_cast<size_t>(colour)));
-    append(item::wildBall, field(row, 7));
+    append(item::wildBall, field(row, BonusTable::fieldWild));
     int remaining = size();
-    append(item::greed, field(row, 8));
+    append(item::greed, field(row, BonusTable::fieldGreed));
     shuffle();
     readPos = 0;
     return remaining;

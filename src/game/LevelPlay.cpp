@@ -2,6 +2,8 @@
 
 #include "core/Random.h"
 #include "engine/SpriteListener.h"
+#include "game/BalanceTable.h"
+#include "game/BonusTable.h"
 #include "game/ItemCodes.h"
 #include "game/PlaySounds.h"
 #include "game/TrackBoard.h"
@@ -97,18 +99,18 @@ void LevelPlay::startLevel(std::span<const int16_t> row) {
     bonusKind = 0;
     bonusTimer = 0;
     bonusItemsLeft = 0;
-    startRound(rowField(row, 15));
+    startRound(rowField(row, BalanceTable::fieldCredit));
 }
 
 void LevelPlay::startBonus(std::span<const int16_t> row) {
     remaining = queue.buildBonus(row);
-    bonusKind = rowField(row, 13);
-    bonusBatch = rowField(row, 9);
+    bonusKind = rowField(row, BonusTable::fieldKind);
+    bonusBatch = rowField(row, BonusTable::fieldCredit);
     bonusTimer = 0;
     bonusItemsLeft = 0;
     if (bonusKind == timedBonus) {
         bonusTimer = bonusTimerTicks;
-        bonusItemsLeft = std::max(0, rowField(row, 8));
+        bonusItemsLeft = std::max(0, rowField(row, BonusTable::fieldGreed));
         if (bonusTimerSprite)
             bonusTimerSprite->setValue(bonusTimerTicks / 25 + 1);
     }

@@ -3,6 +3,7 @@
 #include "core/Ref.h"
 #include "engine/AnimateSprite.h"
 #include "engine/NumberSprite.h"
+#include "game/BonusTable.h"
 #include "game/ComboChain.h"
 #include "game/ItemQueue.h"
 
@@ -47,8 +48,8 @@ public:
     static constexpr int idlePeriodTicks = 60;
     static constexpr int fastWaterTicks = 200;
     static constexpr int bonusTimerTicks = 750;
-    static constexpr int timedBonus = 1;
-    static constexpr int clearingBonus = 2;
+    static constexpr int timedBonus = BonusTable::kindTimed;
+    static constexpr int clearingBonus = BonusTable::kindClearing;
 
     // Neither is counted; both outlive this object.
     LevelPlay(TrackBoard& tracks, PlaySounds& sounds);
