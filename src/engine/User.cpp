@@ -276,9 +276,13 @@ lang::Vector* User::tableOf(const char* mode) const {
 
 void User::loadScores() {
     Synchronized guard(this);
-    scoreTables->clear();
     SettingsDocument doc;
     read(doc);
+    takeScores(doc);
+}
+
+void User::takeScores(const SettingsDocument& doc) {
+    scoreTables->clear();
     int n = 0;
     for (;; ++n) {
         int score = intOf(doc, scoreName("SCORE", n), -1);
@@ -352,8 +356,7 @@ void User::saveScores() {
     storedCount = savedEntryCount();
 }
 
-int User::addScore(const char* name, const char* mode, int level, int score, int setting) {
-    Synchronized guard(this);
+int User::insertScore(const char* name, const char* mode, int level, int score, int setting) {
     lang::Vector* table = tableOf(mode);
     if (!table) {
         auto fresh = lang::adopt(new lang::Vector(scoresPerMode));
@@ -371,7 +374,31 @@ int User::addScore(const char* name, const char* mode, int level, int score, int
     // ranks for scores that are never stored.
     while (table->size() > scoresPerMode)
         table->removeElementAt(table->size() - 1);
-    saveScores();
+    return rank;
+}
+
+int User::addScore(const char* name, const char* mode, int level, int score, int setting) {
+    Synchronized guard(this);
+    // Another copy of the game may have added scores since this one loaded its tables: writing
+    // ours whole would drop them. So the stored tables are read again under the file's write
+    // lock and the score is ranked among them.
+    int rank = -1;
+    bool merged = false;
+    bool stored = write([&](SettingsDocument& doc) {
+        takeScores(doc);
+        merged = true;
+        rank = insertScore(name, mode, level, score, setting);
+        if (rank < 0)
+            return false;
+        deleteStoredScores(doc);
+        putScores(doc);
+        return true;
+    });
+    if (stored && rank >= 0)
+        storedCount = savedEntryCount();
+    // Without a usable file the tables live in memory only, as before.
+    if (!merged)
+        rank = insertScore(name, mode, level, score, setting);
     return rank;
 }
 
@@ -425,14 +452,21 @@ int User::getScoreSetting(const char* mode, int index) {
 
 void User::removeScoreMode(const char* mode) {
     Synchronized guard(this);
-    if (!tableOf(mode))
-        return;
-    scoreTables->remove(lang::adopt(new String(mode ? mode : "")).get());
+    auto modeName = lang::adopt(new String(mode ? mode : ""));
+    // As in addScore: the other modes' tables as stored now, not as this copy last saw them.
+    bool merged = false;
     write([&](SettingsDocument& doc) {
+        takeScores(doc);
+        merged = true;
+        if (!tableOf(mode))
+            return false;
+        scoreTables->remove(modeName.get());
         deleteStoredScores(doc);
         putScores(doc);
         return true;
     });
+    if (!merged)
+        scoreTables->remove(modeName.get());
     storedCount = savedEntryCount();
 }
 

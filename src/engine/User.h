@@ -69,6 +69,8 @@ public:
     virtual void setScorePrefix(const char* prefix);
     // Enters a score in the mode's table; returns its rank (0 is best) or -1
     // when it does not make the table. An equal score ranks below the older.
+    // The tables are first read again from the file, under its write lock, so
+    // the scores other copies of the game added meanwhile rank and stay too.
     virtual int addScore(const char* name, const char* mode, int level, int score, int setting);
     virtual int addScore(const char* name, int level, int score, int setting);
     // A new string: the entry's name, or "" when there is no such entry.
@@ -108,6 +110,10 @@ private:
     void close();
     lang::Vector* tableOf(const char* mode) const;
     std::string scoreName(const char* field, int n) const;
+    // Replaces the tables in memory with those stored in doc.
+    void takeScores(const platform::SettingsDocument& doc);
+    // Ranks a score into the tables in memory; its rank or -1.
+    int insertScore(const char* name, const char* mode, int level, int score, int setting);
     void putScores(platform::SettingsDocument& doc) const;
     int savedEntryCount() const;
     void deleteStoredScores(platform::SettingsDocument& doc) const;

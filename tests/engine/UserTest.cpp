@@ -500,6 +500,48 @@ TEST_F(UserTest, SettingsConcurrentProcessesLoseNoValue) {
     }
 }
 
+// Copies of the game each hold their tables in memory; a score one adds must rank among, and
+// keep, what the others stored meanwhile.
+TEST_F(UserTest, ScoresFromSeveralCopiesAreMerged) {
+    auto first = openUser();
+    auto second = openUser();
+    EXPECT_EQ(first->addScore("a", "M", 1, 100, 0), 0);
+    EXPECT_EQ(second->addScore("b", "M", 1, 50, 0), 1);
+    EXPECT_EQ(first->addScore("a", "N", 1, 10, 0), 0);
+    EXPECT_EQ(second->addScore("b", "M", 1, 70, 0), 1);
+    first->removeScoreMode("N");
+    auto reader = openUser();
+    EXPECT_EQ(reader->getScore("M", 0), 100);
+    EXPECT_EQ(reader->getScore("M", 1), 70);
+    EXPECT_EQ(reader->getScore("M", 2), 50);
+    EXPECT_EQ(reader->getScore("N", 0), -1);
+
+    // Two processes adding at once: the table ends as the best ten of every score added, each
+    // under the name of the process that added it.
+    constexpr int perWriter = 25;
+    auto writer = [&](int id) {
+        return [&, id] {
+            auto user = adopt(new User);
+            user->open(game);
+            for (int i = 0; i < perWriter; ++i)
+                user->addScore(("p" + std::to_string(id)).c_str(), "race", 1, 2 * i + id, 0);
+            _exit(0);
+        };
+    };
+    Child one(writer(0));
+    Child two(writer(1));
+    ASSERT_TRUE(one.started() && two.started());
+    EXPECT_TRUE(one.finish(std::chrono::seconds(60)));
+    EXPECT_TRUE(two.finish(std::chrono::seconds(60)));
+    reader->loadScores();
+    for (int rank = 0; rank < User::scoresPerMode; ++rank) {
+        int expected = 2 * perWriter - 1 - rank;
+        EXPECT_EQ(reader->getScore("race", rank), expected);
+        EXPECT_EQ(str(reader->getScoreName("race", rank)), "p" + std::to_string(expected % 2));
+    }
+    EXPECT_EQ(reader->getScore("M", 1), 70);
+}
+
 // Threads sharing one User and threads with Users of their own.
 TEST_F(UserTest, SettingsConcurrentThreadsLoseNoValue) {
     auto shared = openUser();
@@ -523,9 +565,10 @@ TEST_F(UserTest, SettingsConcurrentThreadsLoseNoValue) {
             EXPECT_EQ(str(shared->getString(name.c_str(), "")), name);
         }
     }
-    // The shared object's table saw its two threads' scores in order.
-    EXPECT_EQ(shared->getScore("M1", 0), 114);
-    EXPECT_EQ(shared->getScore("M1", 9), 105);
+    // Every object's scores were merged into the one table: the best ten of all.
+    shared->loadScores();
+    EXPECT_EQ(shared->getScore("M1", 0), 214);
+    EXPECT_EQ(shared->getScore("M1", 9), 205);
 }
 
 // A file with a great many values (hand-made or hostile) must not make the
