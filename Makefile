@@ -12,7 +12,7 @@ HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # The thread tests: every suite whose name speaks of threads, monitors or concurrency.
 TSAN_TESTS ?= Thread|Monitor|Concurren
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean levels
 
 all: build
 
@@ -67,6 +67,12 @@ fuzz: deps
 	cmake --build build/fuzz -j $(JOBS)
 	@echo "Fuzz targets are in build/fuzz/fuzz/; run one with e.g."
 	@echo "  build/fuzz/fuzz/TokenizerFuzz -max_total_time=$(FUZZ_SECONDS) fuzz/corpus/TokenizerFuzz"
+
+# Checks the level data, prints each difficulty's levels and draws the difficulty curve into
+# docs/difficulty-curve.png (generated, not kept in the repository).
+levels: build
+	mkdir -p docs
+	build/debug/ripple-levels --plot docs/difficulty-curve.png data/levels data/scenes/datafile.txt
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
