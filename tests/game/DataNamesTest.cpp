@@ -12,11 +12,14 @@
 #include "core/Vector.h"
 #include "engine/AnimateSprite.h"
 #include "engine/DataLoader.h"
+#include "engine/Sprite.h"
+#include "game/LevelTables.h"
+#include "game/TrackLayout.h"
 #include "gfx/Image.h"
 #include "io/ByteArrayInputStream.h"
 #include "io/ResourceFile.h"
-#include "io/ResourceItem.h"
 #include "io/ResourceFileWriter.h"
+#include "io/ResourceItem.h"
 #include "io/StreamTokenizer.h"
 #include "platform/MessageBox.h"
 #include "support/IoTestSupport.h"
@@ -47,6 +50,11 @@ namespace fs = std::filesystem;
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string sourceData() {
+    // The tests run in the tests folder of the source tree.
+    return "../data";
 }
 
 // A sprite entry as written in a data file.
@@ -191,6 +199,9 @@ private:
             out.missing.push_back(where + ": not a " + cls);
             return;
         }
+        if (spec.flag("copied") && obj->instanceOf("Sprite") &&
+            !static_cast<engine::Sprite*>(obj)->copy()->instanceOf(cls.c_str()))
+            out.missing.push_back(where + ": its copy is not a " + cls);
         if (!spec.has("frames") && !spec.has("columns") && !spec.has("rows"))
             return;
         if (!imagesBuilt) {
@@ -312,16 +323,27 @@ private:
             need(s.text, "sound");
     }
 
+    // One mask per overlay rectangle of every layout, as the track files
+    // (copied beside the build's data as they are in the tree) declare them.
+    template <class Need>
+    void needOverlayMasks(engine::DataLoader& scene, const std::string& key, Need& need) {
+        ripple::LevelTables tables;
+        tables.folders = {sourceData() + "/levels"};
+        ripple::DataProblems quiet(true);
+        tables.loadScene(scene.getData(), quiet);
+        for (int n = 1; n <= tables.layoutCount(); ++n)
+            for (size_t k = 1; k <= tables.layout(n)->overlays().size(); ++k) {
+                char buffer[128];
+                std::snprintf(buffer, sizeof buffer, key.c_str(), n, static_cast<int>(k));
+                need(buffer, "image");
+            }
+    }
+
     const Json& names;
     std::string folder;
     bool imagesBuilt;
     Findings out;
 };
-
-std::string sourceData() {
-    // The tests run in the tests folder of the source tree.
-    return "../data";
-}
 
 // The folder holding ripple.bin as the build wrote it: RIPPLE_DATA_DIR from
 // the environment or the build, else the executables' folder.
