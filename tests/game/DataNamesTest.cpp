@@ -428,13 +428,14 @@ TEST_F(DataNamesTest, EveryNameTheCodeLooksUpIsInTheData) {
     EXPECT_TRUE(boxes.empty()) << boxes.front();
 }
 
-// The check itself must catch what it is for: a missing name, a wrong class,
-// a button without a state, a dialog child, a short layout section, a text, a
-// bad bonus row; a class not yet built is pending, not missing.
+// The check itself must catch what it is for: a missing name, a wrong class, a
+// copy that loses its class, a button without a state, a dialog child, a short
+// layout section, a text, a bad bonus row; a class not yet built is pending.
 TEST_F(DataNamesTest, ReportsEveryKindOfMismatch) {
     const std::string scene = "<data> 2 2  1 0 0 0 0 0 0 0 0 1 1 1  1 0 0 0 0 0 0 0 0 1 3 3\n"
                               "<sprites>\n"
                               "score NumberSprite 1 2\n"
+                              "label TextSprite 1 2\n"
                               "ball Sprite 0 0\n"
                               "board NotBuiltYet:+board 0 0 10 10\n"
                               "ghost NotBuiltEither 0 0\n"
@@ -454,7 +455,8 @@ TEST_F(DataNamesTest, ReportsEveryKindOfMismatch) {
     lang::registerResourceFile(String(path.c_str()));
 
     Json names = loadNames(R"({"scene": "datafile",
-        "sprites": [{"name": "score", "class": "NumberSprite"}, {"name": "ball", "class": "AnimateSprite"},
+        "sprites": [{"name": "score", "class": "NumberSprite", "copied": true},
+                    {"name": "label", "class": "TextSprite", "copied": true}, {"name": "ball", "class": "AnimateSprite"},
                     {"name": "lives", "class": "Sprite"}, {"name": "ghost", "class": "NotBuiltEither"},
                     {"name": "board", "class": "NotBuiltYet"}, {"name": "late", "class": "NotBuiltYet"}],
         "dialogs": [{"name": "panel", "class": "FancyContainer", "data": 2,
@@ -466,6 +468,7 @@ TEST_F(DataNamesTest, ReportsEveryKindOfMismatch) {
     Findings found = NameCheck(names, temp.path(), false).run();
 
     std::vector<std::string> expected = {
+        "datafile: label: its copy is not a TextSprite",
         "datafile: ball: not a AnimateSprite",
         "datafile: lives: missing (Sprite)",
         "datafile: late: no entry of class NotBuiltYet",
