@@ -35,18 +35,6 @@ bool isTag(const String& token) {
     return token.startsWith("<");
 }
 
-// Numbers in the data files are doubles; an integer slot takes the value
-// truncated and clamped to the 32-bit range.
-int32_t toInt(double value) {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return INT32_MAX;
-    if (value <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
-
 // The current token as text, or null at the end of the stream.
 Ref<String> next(StreamTokenizer& tok) {
     if (tok.nextToken() == StreamTokenizer::TT_EOF)
@@ -133,20 +121,17 @@ void DataLoader::limit(const char* what, const String& fileName) {
     lang::throwException(message);
 }
 
-std::string DataLoader::resolvePath(const String& fileName) const {
-    if (fileName.startsWith("/"))
-        return fileName.getChars();
-    return platform::joinPath(basePath.getChars(), fileName.getChars());
+int32_t DataLoader::toInt32(double value) {
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
 }
 
-void DataLoader::walk(const String& fileName, Pass& pass) {
-    if (root->limitReached)
-        limit("Data file limits passed at ", fileName);
-    if (depth > maxNesting)
-        limit("Data files nested too deeply at ", fileName);
-    if (++root->filesRead > maxFiles)
-        limit("Too many data files at ", fileName);
-    Ref<lang::InputStream> in;
+Ref<lang::InputStream> DataLoader::openDataFile(const String& fileName, const String& basePath) {
     if (fileName.startsWith("+")) {
         auto stream = adopt(new lang::ByteArrayInputStream(fileName));
         // A missing item would read as an empty file and pass for a
@@ -156,10 +141,29 @@ void DataLoader::walk(const String& fileName, Pass& pass) {
             message.append(fileName);
             lang::throwException(message);
         }
-        in = stream;
-    } else {
-        in = adopt(new lang::FileInputStream(String(resolvePath(fileName).c_str())));
+        return stream;
     }
+    return adopt(new lang::FileInputStream(String(pathUnder(basePath, fileName).c_str())));
+}
+
+std::string DataLoader::pathUnder(const String& basePath, const String& fileName) {
+    if (fileName.startsWith("/"))
+        return fileName.getChars();
+    return platform::joinPath(basePath.getChars(), fileName.getChars());
+}
+
+std::string DataLoader::resolvePath(const String& fileName) const {
+    return pathUnder(basePath, fileName);
+}
+
+void DataLoader::walk(const String& fileName, Pass& pass) {
+    if (root->limitReached)
+        limit("Data file limits passed at ", fileName);
+    if (depth > maxNesting)
+        limit("Data files nested too deeply at ", fileName);
+    if (++root->filesRead > maxFiles)
+        limit("Too many data files at ", fileName);
+    Ref<lang::InputStream> in = openDataFile(fileName, basePath);
     auto tok = adopt(new StreamTokenizer(in.get()));
     tok->eolIsSignificant(false);
     tok->commentChar(';');
@@ -301,7 +305,7 @@ void DataLoader::readData(StreamTokenizer& tok, Pass& pass) {
             tok.pushBack();
             return;
         }
-        values.push_back(toInt(tok.nval));
+        values.push_back(toInt32(tok.nval));
     }
 }
 
@@ -365,7 +369,7 @@ void DataLoader::readSprites(StreamTokenizer& tok, Pass& pass) {
                 tok.pushBack();
                 break;
             }
-            ints.push_back(toInt(tok.nval));
+            ints.push_back(toInt32(tok.nval));
         }
         if (pass.counting) {
             step(pass);

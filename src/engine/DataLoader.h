@@ -5,11 +5,13 @@
 #include "core/String.h"
 #include "core/Vector.h"
 
+#include <cstdint>
 #include <string>
 
 namespace lang {
 class Exception;
 class Image;
+class InputStream;
 class ObjectArray;
 class StreamTokenizer;
 } // namespace lang
@@ -76,6 +78,15 @@ public:
     // under basePath. Never null; an image that failed to load is empty.
     lang::Ref<lang::Image> loadImage(const lang::String& name);
 
+    // Opens a data file: "+name" an item of the registered resource files,
+    // any other name a file under `basePath` (an absolute path as it is).
+    // Throws "Error Opening " and the name when it cannot be opened.
+    static lang::Ref<lang::InputStream> openDataFile(const lang::String& fileName,
+                                                     const lang::String& basePath);
+    // A number of a data file (a double) for an integer slot: truncated and
+    // held within 32 bits; NaN counts as 0.
+    static int32_t toInt32(double value);
+
     bool instanceOf(const char* className) const override;
 
 private:
@@ -103,6 +114,8 @@ private:
     lang::Ref<DataLoader> subLoader() const;
     void registerSprite(lang::Object* sprite, const lang::String& name);
     std::string resolvePath(const lang::String& fileName) const;
+    // `fileName` under `basePath`; an absolute path as it is.
+    static std::string pathUnder(const lang::String& basePath, const lang::String& fileName);
 
     lang::Ref<DataLoaderOwner> owner;
     lang::Ref<ImageNameResolver> resolver;

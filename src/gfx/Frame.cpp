@@ -127,6 +127,9 @@ intptr_t Frame::windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) 
         else if (lParam == 0 || !platform::Window::fromId(uint32_t(lParam)))
             onActivate(false);
         return defaultWindowProc(message, wParam, lParam);
+    case msg::fullScreenRequest:
+        setFullScreen(wParam != 0, wParam == 0);
+        return 0;
     case msg::sysCommand:
         if ((wParam & 0xFFF0) == msg::scMaximize && !resizable) {
             setFullScreen(true, false);

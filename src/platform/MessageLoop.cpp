@@ -1,6 +1,7 @@
 #include "platform/MessageLoop.h"
 
 #include "platform/KeyCodes.h"
+#include "platform/MessageBox.h"
 #include "platform/Time.h"
 #include "platform/Window.h"
 
@@ -131,6 +132,7 @@ bool pumpMessages(int timeoutMs) {
     }
     if (have && !quitRequested.load())
         handle(event);
+    showPostedMessageBoxes();
     Window::sendPendingPaints();
     return !quitRequested.load();
 }

@@ -45,6 +45,8 @@ constexpr uint32_t user = 0x0400;
 // destroy the window.
 constexpr uint32_t setFocusRequest = user + 100;
 constexpr uint32_t destroyRequest = user + 101;
+// Asks a frame to enter (wParam 1) or leave (wParam 0) full screen.
+constexpr uint32_t fullScreenRequest = user + 102;
 
 constexpr uintptr_t sizeRestored = 0;
 constexpr uintptr_t sizeMinimized = 1;
