@@ -358,8 +358,10 @@ bool Track::liveStreamOnly() const {
 void Track::advanceWater() {
     for (Segment& s : segments)
         s.head = std::max(0, static_cast<int>(s.head + s.velocity));
+    // A closed segment ends when its head has fallen back to its tail, or when
+    // its tail has run off the top.
     std::erase_if(segments, [](const Segment& s) {
-        return s.tail != Segment::openTail && (s.head <= s.tail || s.tail == 0);
+        return s.tail != Segment::openTail && (s.head >= s.tail || s.tail == 0);
     });
     for (Segment& s : segments) {
         if (s.tail == Segment::openTail)
