@@ -4,6 +4,7 @@
 #include "core/IntArray.h"
 #include "core/Vector.h"
 #include "engine/DataLoader.h"
+#include "engine/DialogSprite.h"
 #include "engine/ImageNameResolver.h"
 #include "engine/SpriteBase.h"
 #include "gfx/Cursor.h"
@@ -128,8 +129,10 @@ int GameCanvas2::offerToDialogs(const String& name) {
     return 0;
 }
 
-int GameCanvas2::offerCommand(engine::SpriteBase*, const String&) {
-    return 0;
+int GameCanvas2::offerCommand(engine::SpriteBase* sprite, const String& name) {
+    if (!sprite->instanceOf("DialogSprite"))
+        return 0;
+    return static_cast<engine::DialogSprite*>(sprite)->onCommand(name);
 }
 
 bool GameCanvas2::mousePressed(lang::Event*, Ref<lang::Object>&, Ref<String>&) {

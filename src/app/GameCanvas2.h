@@ -108,8 +108,8 @@ protected:
     virtual void sceneLoaded(engine::DataLoader* loader);
     // The resolver of "@" image names for the scene load; none here.
     virtual engine::ImageNameResolver* getImageResolver();
-    // Offers a command to one visible sprite of the scene; answers the
-    // dialog's code (1, 2 or 3 end the offer), 0 when it is not a dialog.
+    // Offers a command to one visible sprite of the scene: a dialog's
+    // onCommand answer (1, 2 or 3 end the offer), 0 for any other sprite.
     virtual int offerCommand(engine::SpriteBase* sprite, const lang::String& name);
     // Offers a command to the visible sprites of the scene, topmost first,
     // until one answers 1, 2 or 3; that code, or 0.

@@ -61,6 +61,10 @@ void RenderThread::run() {
             sleepUntil(clock->now() + period);
         else if (wait > 0)
             sleepUntil(start + period * frames);
+        else
+            // Behind schedule: let a thread waiting for the canvas lock (the
+            // input thread) have it before the next frame takes it again.
+            std::this_thread::yield();
     }
     runningOn.store(std::thread::id());
     clearStarted();

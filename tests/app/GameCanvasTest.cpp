@@ -1,8 +1,10 @@
 #include "app/GameCanvas2.h"
 #include "core/IntArray.h"
 #include "core/Vector.h"
+#include "engine/DialogSprite.h"
 #include "engine/Sprite.h"
 #include "gfx/AudioClip.h"
+#include "gfx/Cursor.h"
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
 #include "gfx/Image.h"
@@ -457,6 +459,51 @@ TEST_F(GameCanvasTest, OnlyTheDirtyRegionIsRenderedAndReachesTheWindow) {
     green->setVisible(false);
     canvas->stepFrame();
     EXPECT_EQ(fb->pixelAt(403, 303), 0xFF0000FFu);
+}
+
+TEST_F(GameCanvasTest, CommandsSetTheCursorOrGoToVisibleDialogsTopmostFirst) {
+    // Each dialog notes the offer in a shared log and answers its code.
+    static std::string offers;
+    class Dialog : public engine::DialogSprite {
+    public:
+        Dialog(char tag, int answer) : tag(tag), answer(answer) {}
+        int onCommand(const String&) override {
+            offers += tag;
+            return answer;
+        }
+        char tag;
+        int answer;
+    };
+    struct Row {
+        std::vector<int> answers; // bottom to top
+        std::vector<bool> visible;
+        std::string offered; // top to bottom
+    };
+    const Row rows[] = {
+        {{0, 0, 0}, {true, true, true}, "cba"},
+        {{0, 1, 0}, {true, true, true}, "cb"},
+        {{3, 0, 2}, {true, true, true}, "c"},
+        {{1, 0, 4}, {true, false, true}, "ca"},
+    };
+    for (const Row& row : rows) {
+        Ref<RecordingCanvas> c = adopt(new RecordingCanvas());
+        for (size_t i = 0; i < row.answers.size(); ++i) {
+            Ref<Dialog> d = adopt(new Dialog(char('a' + i), row.answers[i]));
+            d->setVisible(row.visible[i]);
+            c->addToScene(String(), d.get(), -1);
+        }
+        c->addToScene(String(), solidSprite(0, 0, 1, 1, 0xFF000000).get(), -1);
+        offers.clear();
+        c->command(nullptr, String("go"));
+        EXPECT_EQ(offers, row.offered);
+    }
+    offers.clear();
+    canvas->addToScene(String(), adopt(new Dialog('x', 0)).get(), -1);
+    canvas->command(nullptr, String("handCursor"));
+    EXPECT_TRUE(offers.empty());
+    EXPECT_EQ(canvas->getCursor(), lang::Cursor::getSystemCursor(lang::Cursor::System::hand));
+    canvas->command(nullptr, String("normalCursor"));
+    EXPECT_EQ(canvas->getCursor(), lang::Cursor::getSystemCursor(lang::Cursor::System::arrow));
 }
 
 } // namespace

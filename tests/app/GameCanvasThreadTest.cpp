@@ -1,4 +1,5 @@
 #include "app/GameCanvas2.h"
+#include "engine/AnimateSprite.h"
 #include "engine/FrameClock.h"
 #include "engine/RenderThread.h"
 #include "engine/Sprite.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -169,6 +171,172 @@ TEST(GameCanvasThreadTest, ThreadsDispatchInputAndPaintUntilStopped) {
     EXPECT_EQ(canvas->getFrameCounter(), frames);
     EXPECT_EQ(canvas->count(), 2u);
     canvas->releaseResources();
+    frame->getWindow()->destroy();
+    platform::quitVideo();
+}
+
+// Sleeps overshoot their due time a little, as real ones do; updates take
+// 5 ms. Frames stay on the schedule counted from the start of the run.
+class OversleepingClock : public engine::FrameClock {
+public:
+    int64_t now() override { return time.load(); }
+    std::chrono::steady_clock::time_point deadline(int64_t due) override {
+        int64_t overshoot = (sleeps++ * 3) % 8;
+        if (due > time.load())
+            time.store(due + overshoot);
+        return std::chrono::steady_clock::now();
+    }
+    std::atomic<int64_t> time{0};
+    int64_t sleeps = 0;
+};
+
+class TimedCanvas : public ripple::GameCanvas2 {
+public:
+    explicit TimedCanvas(std::shared_ptr<OversleepingClock> c) : clock(std::move(c)) {}
+    void updateFrame() override {
+        GameCanvas2::updateFrame();
+        std::lock_guard<std::mutex> guard(lock);
+        starts.push_back(clock->time.load());
+        clock->time.fetch_add(5);
+    }
+    int64_t lastStart() {
+        std::lock_guard<std::mutex> guard(lock);
+        return starts.empty() ? 0 : starts.back();
+    }
+    std::shared_ptr<OversleepingClock> clock;
+    std::mutex lock;
+    std::vector<int64_t> starts;
+};
+
+TEST(GameCanvasThreadTest, TheFrameScheduleDoesNotDriftOverMinutes) {
+    auto clock = std::make_shared<OversleepingClock>();
+    Ref<TimedCanvas> canvas = adopt(new TimedCanvas(clock));
+    canvas->setFrameClock(clock);
+    canvas->start();
+    // Two simulated minutes.
+    ASSERT_TRUE(eventually([&] { return canvas->lastStart() >= 120000; }));
+    canvas->stop();
+    // Frame k starts when it is due, plus at most one oversleep: no error
+    // accumulates, so 25 updates a second hold however long the game runs.
+    for (size_t k = 0; k < canvas->starts.size(); ++k) {
+        int64_t late = canvas->starts[k] - int64_t(k) * 40;
+        ASSERT_GE(late, 0) << "frame " << k;
+        ASSERT_LE(late, 7) << "frame " << k;
+    }
+    EXPECT_GE(canvas->starts.size(), 3000u);
+}
+
+// Input handlers that change the scene the render thread is drawing.
+class StressCanvas : public ripple::GameCanvas2 {
+public:
+    void command(lang::Object* source, const String& name) override {
+        commands.fetch_add(1);
+        if (name.equals("tick") || name.equals("posted")) {
+            Ref<engine::AnimateSprite> s = pick(commands.load());
+            s->moveTo(commands.load() % 700, commands.load() % 500, 3);
+        }
+        GameCanvas2::command(source, name);
+    }
+    bool mousePressed(Event* e, Ref<lang::Object>& source, Ref<String>& name) override {
+        Ref<engine::AnimateSprite> s = pick(e->x);
+        switch (e->y % 4) {
+        case 0:
+            addToScene(String("s"), s.get(), e->y % 40 - 10);
+            s->setVisible(true);
+            break;
+        case 1:
+            removeFromScene(s.get());
+            break;
+        case 2:
+            s->fadeTo(e->y % 129, 4);
+            break;
+        default:
+            addTimer(e->y % 5, String("tick"), e->x % 2 ? timerReplace : 0, nullptr, nullptr);
+            break;
+        }
+        source = s;
+        name = adopt(new String("clicked"));
+        return true;
+    }
+    bool keyTyped(Event* e, Ref<lang::Object>&, Ref<String>&) override {
+        removeFromScene(pick(e->key).get());
+        addTimer(2, String("tick"), timerRepeating | timerReplace, nullptr, nullptr);
+        return false;
+    }
+    Ref<engine::AnimateSprite> pick(int n) {
+        Ref<engine::SpriteBase> s = spriteAt(n % std::max(getSpriteCount(), 1));
+        if (s && s->instanceOf("AnimateSprite"))
+            return Ref<engine::AnimateSprite>(static_cast<engine::AnimateSprite*>(s.get()));
+        return pool[size_t(n) % pool.size()];
+    }
+    std::vector<Ref<engine::AnimateSprite>> pool;
+    std::atomic<int> commands{0};
+};
+
+TEST(GameCanvasThreadTest, StressSceneChangesWhileRenderingAndStoppingUnderInput) {
+    ASSERT_TRUE(platform::initVideo());
+    Ref<lang::Frame> frame = adopt(new lang::Frame());
+    ASSERT_TRUE(frame->create(nullptr, Rectangle(0, 0, 800, 600)));
+    Ref<StressCanvas> canvas = adopt(new StressCanvas());
+    ASSERT_TRUE(canvas->create(frame.get(), Rectangle(0, 0, 800, 600)));
+    canvas->setVisible(true);
+    platform::pumpMessages(0);
+    canvas->setFramePeriod(1);
+    canvas->setClearBackground(true);
+    Ref<lang::Image> strip = testsupport::solidImage(32, 16, 0x80FF8040);
+    for (int i = 0; i < 300; ++i) {
+        Ref<engine::AnimateSprite> s = adopt(new engine::AnimateSprite());
+        s->setImage(strip.get(), 2, 1);
+        s->setAnimation(1, true);
+        s->setLocation(i * 7 % 780, i * 13 % 580);
+        s->moveTo((i * 31) % 780, (i * 17) % 580, 50);
+        canvas->pool.push_back(s);
+        canvas->addToScene(String(), s.get(), -1);
+    }
+    canvas->start();
+
+    std::atomic<bool> posting{true};
+    std::thread poster([&] {
+        for (int i = 0; posting.load() && i < 1000; ++i) {
+            Ref<Event> e =
+                adopt(new Event(canvas.get(), Event::namedCommand, new String("posted")));
+            e->arg->release();
+            canvas->postEvent(e.get());
+            std::this_thread::yield();
+        }
+    });
+    auto inject = [&](int i) {
+        if (i % 5 == 4) {
+            Ref<Event> k = adopt(new Event(canvas.get(), Event::keyPress, 0, 0, 0));
+            k->key = 'a' + i % 26;
+            canvas->keyDown(k.get(), k->key);
+        } else {
+            Ref<Event> m = adopt(new Event(canvas.get(), Event::mouseDown, i % 997, i % 1009, 0));
+            canvas->mouseDown(m.get(), m->x, m->y);
+        }
+    };
+    for (int i = 0; i < 2000; ++i)
+        inject(i);
+    ASSERT_TRUE(eventually([&] { return canvas->getEventQueue().size() == 0; }));
+    int framesSoFar = canvas->getFrameCounter();
+    ASSERT_TRUE(eventually([&] { return canvas->getFrameCounter() > framesSoFar + 10; }));
+
+    // Input and commands keep arriving while the canvas stops and frees.
+    std::atomic<bool> late{true};
+    std::thread lateInput([&] {
+        for (int i = 0; late.load(); ++i) {
+            inject(i);
+            std::this_thread::yield();
+        }
+    });
+    canvas->stop();
+    canvas->releaseResources();
+    late.store(false);
+    posting.store(false);
+    lateInput.join();
+    poster.join();
+    EXPECT_EQ(canvas->getEventQueue().size(), 0);
+    EXPECT_GT(canvas->commands.load(), 1600);
     frame->getWindow()->destroy();
     platform::quitVideo();
 }
