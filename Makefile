@@ -4,6 +4,8 @@
 JOBS ?= $(shell nproc)
 CTEST_ARGS ?=
 FUZZ_SECONDS ?= 60
+# How long `make fuzz-smoke` runs each target.
+FUZZ_SMOKE_SECONDS ?= 20
 # A compiler cache, when installed, shares objects between checkouts of the tree: paths are hashed
 # relative to the checkout so two worktrees hit the same entries.
 export CCACHE_BASEDIR ?= $(CURDIR)
@@ -12,7 +14,7 @@ HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # The thread tests: every suite whose name speaks of threads, monitors or concurrency.
 TSAN_TESTS ?= Thread|Monitor|Concurren
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean levels
+.PHONY: all deps build run test test-asan test-tsan bench fuzz fuzz-smoke format clean levels
 
 all: build
 
@@ -66,7 +68,27 @@ fuzz: deps
 	  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 	cmake --build build/fuzz -j $(JOBS)
 	@echo "Fuzz targets are in build/fuzz/fuzz/; run one with e.g."
-	@echo "  build/fuzz/fuzz/TokenizerFuzz -max_total_time=$(FUZZ_SECONDS) fuzz/corpus/TokenizerFuzz"
+	@echo "  build/fuzz/fuzz/TokenizerFuzz -max_total_time=$(FUZZ_SECONDS) fuzz/corpus/TokenizerFuzz fuzz/seeds/TokenizerFuzz"
+
+# Every target for a short while from its seeds (fuzz/seeds/NAME) into a scratch corpus under the
+# build folder (a relative path, as people pass it). Each gets a temporary folder of its own that
+# must be empty again when it ends. The first failure stops the run and shows the end of its log.
+fuzz-smoke: fuzz
+	@for t in build/fuzz/fuzz/*Fuzz; do \
+	  [ -x "$$t" ] || continue; \
+	  name=$$(basename "$$t"); corpus=build/fuzz/corpus/$$name; seeds=fuzz/seeds/$$name; \
+	  scratch=build/fuzz/tmp/$$name; rm -rf "$$scratch"; mkdir -p "$$corpus" "$$scratch"; \
+	  if [ -d "$$seeds" ]; then set -- "$$seeds"; else set --; \
+	    echo "warning: $$name has no seeds in $$seeds: it starts from nothing"; fi; \
+	  echo "== $$name ($(FUZZ_SMOKE_SECONDS) s)"; \
+	  if ! $(HEADLESS) TMPDIR="$$PWD/$$scratch" "$$t" -max_total_time=$(FUZZ_SMOKE_SECONDS) \
+	       -timeout=30 "$$corpus" "$$@" >"$$corpus.log" 2>&1; then \
+	    tail -n 60 "$$corpus.log"; echo "$$name failed; its log is $$corpus.log"; exit 1; \
+	  fi; \
+	  if [ -n "$$(ls -A "$$scratch")" ]; then \
+	    echo "$$name left files in its temporary folder:"; ls -A "$$scratch"; exit 1; fi; \
+	  grep -E '^Done [0-9]+ runs' "$$corpus.log" || true; \
+	done
 
 # Checks the level data, prints each difficulty's levels and draws the difficulty curve into
 # docs/difficulty-curve.png (generated, not kept in the repository).

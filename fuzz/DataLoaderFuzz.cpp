@@ -2,6 +2,7 @@
 // are: a data file loaded with an owner that creates a sprite for every entry,
 // a data file only counted, or an image pack read straight from memory.
 
+#include "ScratchFolder.h"
 #include "core/Hashtable.h"
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
@@ -44,13 +45,10 @@ public:
 void quiet(const std::string&, const std::string&) {}
 
 const std::string& folder() {
+    static const fuzzsupport::ScratchFolder scratch("dataloaderfuzz");
     static const std::string path = [] {
-        char pattern[] = "/tmp/dataloaderfuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (!made)
-            std::abort();
         platform::setMessageBoxObserver(quiet);
-        return std::string(made);
+        return scratch.file();
     }();
     return path;
 }

@@ -1,7 +1,8 @@
 // Loading by name: the input is "NAME\nDATA". DATA becomes the entries "a"
-// and "m" of a registered container and the file "f" in the working folder,
+// and "m" of a registered container and the file "f" in a scratch folder,
 // so names such as "+a|+m", "f|+a" or "+a|f|+m" reach every loading path with
 // hostile bytes behind them.
+#include "ScratchFolder.h"
 #include "gfx/Image.h"
 #include "io/ResourceFile.h"
 #include "io/ResourceFileWriter.h"
@@ -11,21 +12,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-std::string folder;
+const fuzzsupport::ScratchFolder& folder() {
+    static const fuzzsupport::ScratchFolder scratch("ripple-namefuzz");
+    return scratch;
+}
 
-void prepareFolder() {
-    if (!folder.empty())
-        return;
-    char pattern[] = "/tmp/ripple-namefuzz-XXXXXX";
-    if (!mkdtemp(pattern))
-        std::abort();
-    folder = pattern;
-    if (chdir(folder.c_str()) != 0)
-        std::abort();
+// The name with every file part ("f" of "f|+a") taken inside the scratch folder. Changing the
+// working folder instead would send libFuzzer's own writes (a relative corpus folder, crash
+// files) there.
+std::string inFolder(const std::string& name) {
+    std::string out;
+    size_t start = 0;
+    while (true) {
+        size_t bar = name.find('|', start);
+        std::string part = name.substr(start, bar == std::string::npos ? bar : bar - start);
+        out += part.empty() || part.front() == '+' ? part : folder().file(part);
+        if (bar == std::string::npos)
+            return out;
+        out += '|';
+        start = bar + 1;
+    }
 }
 
 } // namespace
@@ -33,7 +42,6 @@ void prepareFolder() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 20))
         return 0;
-    prepareFolder();
     size_t split = 0;
     while (split < size && data[split] != '\n')
         ++split;
@@ -50,18 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lang::ResourceFileWriter writer;
     writer.addEntry("a", body, bodySize);
     writer.addEntry("m", body, bodySize);
-    if (!writer.writeTo("pack.bin"))
+    const std::string pack = folder().file("pack.bin");
+    if (!writer.writeTo(pack.c_str()))
         std::abort();
-    FILE* file = std::fopen("f", "wb");
+    FILE* file = std::fopen(folder().file("f").c_str(), "wb");
     if (!file)
         std::abort();
     std::fwrite(body, 1, size_t(bodySize), file);
     std::fclose(file);
 
     lang::clearResourceFiles();
-    lang::registerResourceFile(lang::String("pack.bin"));
+    lang::registerResourceFile(lang::String(pack.c_str()));
     {
-        auto image = lang::adopt(new lang::Image(name.c_str()));
+        auto image = lang::adopt(new lang::Image(inFolder(name).c_str()));
         if (image->hasPixels()) {
             const size_t pixels = size_t(image->getWidth()) * size_t(image->getHeight());
             volatile uint32_t sink = image->getPixels()[0] ^ image->getPixels()[pixels - 1];
