@@ -7,10 +7,13 @@
 namespace ripple {
 
 void DataProblems::report(const std::string& file, int line, const std::string& text) {
-    std::string message = file;
-    if (line > 0)
-        message += ":" + std::to_string(line);
-    message += ": " + text;
+    std::string message(file);
+    if (line > 0) {
+        message.push_back(':');
+        message.append(std::to_string(line));
+    }
+    message.append(": ");
+    message.append(text);
     if (!quiet)
         std::fprintf(stderr, "%s\n", message.c_str());
     list.push_back(std::move(message));

@@ -1,11 +1,13 @@
 #include "game/RippleBall.h"
 #include "core/Class.h"
+#include "game/RippleBigBall.h"
 #include "gfx/Rectangle.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <numbers>
+#include <vector>
 
 using ripple::RippleBall;
 
@@ -91,6 +93,26 @@ TEST(RippleBallTest, ReportsItsOldAndNewAreasApart) {
     EXPECT_TRUE(region.intersects(lang::Rectangle(18, 18, 4, 4)));
     EXPECT_TRUE(region.intersects(lang::Rectangle(68, 18, 4, 4)));
     EXPECT_FALSE(region.intersects(lang::Rectangle(40, 18, 4, 4)));
+}
+
+// The big ball waits 15 ticks, then steps a column a tick and stays on the
+// last; its overlay is drawn centred over the cell.
+TEST(RippleBigBallTest, WaitsThenStepsToItsLastColumn) {
+    auto ball = lang::adopt(new ripple::RippleBigBall());
+    EXPECT_TRUE(ball->instanceOf("RippleBigBall"));
+    EXPECT_FALSE(ball->instanceOf("AnimateSprite"));
+    ball->setImage(testsupport::solidImage(6 * cell, 8 * cell, 0xFF112233).get());
+    ball->setColour(9);
+    EXPECT_EQ(7, ball->getColour());
+    std::vector<int> columns;
+    lang::Rectangle dirty;
+    for (int t = 1; t <= 22; ++t) {
+        ball->update(t, dirty);
+        columns.push_back(ball->getColumn());
+    }
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 5, 5}),
+              columns);
+    EXPECT_TRUE(lang::Class::forName("RippleBigBall") != nullptr);
 }
 
 } // namespace
