@@ -73,17 +73,42 @@ Cursor::Cursor(System kind) {
     native = std::make_unique<platform::NativeCursor>(k);
 }
 
-Cursor::Cursor(const uint32_t* argb, int width, int height, int hotX, int hotY)
-    : native(std::make_unique<platform::NativeCursor>(argb, width, height, hotX, hotY)) {}
+struct Cursor::Pending {
+    std::vector<uint32_t> argb;
+    int width, height, hotX, hotY;
+};
+
+Cursor::Cursor(const uint32_t* argb, int width, int height, int hotX, int hotY) {
+    if (platform::isMainThread() || !argb || width <= 0 || height <= 0) {
+        native = std::make_unique<platform::NativeCursor>(argb, width, height, hotX, hotY);
+        return;
+    }
+    // The window system makes cursors on the main thread only.
+    pending = std::make_unique<Pending>(
+        Pending{std::vector<uint32_t>(argb, argb + static_cast<size_t>(width) * height), width,
+                height, hotX, hotY});
+}
 
 Cursor::~Cursor() = default;
 
 void Cursor::show() const {
-    native->show();
+    const platform::NativeCursor* shown;
+    {
+        std::lock_guard<std::mutex> guard(pendingLock);
+        if (pending) {
+            native = std::make_unique<platform::NativeCursor>(pending->argb.data(), pending->width,
+                                                              pending->height, pending->hotX,
+                                                              pending->hotY);
+            pending.reset();
+        }
+        shown = native.get();
+    }
+    shown->show();
 }
 
 bool Cursor::isValid() const {
-    return native->isValid();
+    std::lock_guard<std::mutex> guard(pendingLock);
+    return native && native->isValid();
 }
 
 bool Cursor::instanceOf(const char* className) const {

@@ -3,6 +3,7 @@
 #include "core/Object.h"
 
 #include <memory>
+#include <mutex>
 
 namespace platform {
 class NativeCursor;
@@ -34,6 +35,8 @@ public:
     static void releaseAll();
 
     explicit Cursor(System kind);
+    // From ARGB pixels. Made on another thread (from a data file's image,
+    // say), the platform cursor is made on the main thread when first shown.
     Cursor(const uint32_t* argb, int width, int height, int hotX, int hotY);
     ~Cursor() override;
 
@@ -43,7 +46,13 @@ public:
     bool instanceOf(const char* className) const override;
 
 private:
-    std::unique_ptr<platform::NativeCursor> native;
+    struct Pending;
+
+    // Both guarded by `pendingLock`; show() makes a pending cursor.
+    mutable std::unique_ptr<platform::NativeCursor> native;
+    // The pixels of a cursor not made yet.
+    mutable std::unique_ptr<Pending> pending;
+    mutable std::mutex pendingLock;
 };
 
 } // namespace lang

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace testsupport {
 
 namespace {
@@ -24,7 +21,10 @@ std::vector<uint8_t> strip(const std::vector<uint32_t>& cells, int cell) {
 
 } // namespace
 
-DialogScene::DialogScene() {
+DialogScene::DialogScene(const std::string& extraSprites,
+                         const std::vector<std::pair<std::string, std::string>>& extraFiles) {
+    for (const auto& [name, text] : extraFiles)
+        dir.write(name, text);
     dir.write("btn.png", strip({grey, blue, green}, 10));
     dir.write("pic.png", strip({red}, 4));
     const char* button = "ButtonSprite btn";
@@ -33,10 +33,12 @@ DialogScene::DialogScene() {
         return std::string(name) + " " + button + " " + std::to_string(x) + " " +
                std::to_string(y) + " " + frames + " " + state + "\n";
     };
-    dir.write("main.txt", "<images> btn btn.png\n<sprites>\n" + entry("free", 500, 500, "1") +
+    dir.write("main.txt", "<images> btn btn.png\n<sprites>\n" + entry("behind", 370, 270, "1") +
+                              entry("free", 500, 500, "1") +
                               "hot RectButtonSprite 20 30 40 50 1\n" + entry("plain", 0, 0, "") +
                               "outer DialogSprite:outer.txt 100 100 300 200 0 1\n"
-                              "modaldlg DialogSprite:modal.txt 600 20 100 100 1 0\n");
+                              "modaldlg DialogSprite:modal.txt 600 20 100 100 1 0\n" +
+                              extraSprites);
     dir.write("outer.txt", "<images> btn btn.png pic pic.png\n<sprites>\n"
                            "pic Sprite pic 250 10\n" +
                                entry("ok", 10, 10, "1") + entry("off", 10, 40, "0") +

@@ -5,12 +5,16 @@
 #include "support/IoTestSupport.h"
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
 // A small scene of dialogs and buttons, written as data files and read by the
 // real DataLoader, as the game builds its menus. Canvas coordinates:
 //
+//   behind    ButtonSprite at (370, 270), normal, under `outer` (drawn before it)
 //   free      ButtonSprite at (500, 500), 10 x 10, normal (outside every dialog)
 //   hot       RectButtonSprite (20, 30, 40, 50), normal
 //   plain     ButtonSprite with seven integers: hidden and disabled
@@ -29,6 +33,9 @@ namespace testsupport {
 //
 // Button frames (btn.png, 3 x 1 cells of 10 x 10): 0 grey (disabled), 1 blue
 // (normal), 2 green (hover).
+//
+// `extraSprites` are further entries of the main file, above all of these;
+// `extraFiles` further data files (name, text) they may name.
 class DialogScene {
 public:
     static constexpr uint32_t grey = 0xFF808080u;
@@ -36,7 +43,8 @@ public:
     static constexpr uint32_t green = 0xFF00FF00u;
     static constexpr uint32_t red = 0xFFFF0000u;
 
-    DialogScene();
+    explicit DialogScene(const std::string& extraSprites = "",
+                         const std::vector<std::pair<std::string, std::string>>& extraFiles = {});
 
     engine::DataLoader& loader() { return *dataLoader; }
     // A sprite of the main file, or a child of a dialog given as "dialog/name"
