@@ -6,9 +6,11 @@
 #include "engine/DataLoader.h"
 #include "engine/DialogSprite.h"
 #include "engine/ImageNameResolver.h"
+#include "engine/SceneInput.h"
 #include "engine/SpriteBase.h"
 #include "gfx/Cursor.h"
 #include "gfx/Event.h"
+#include "gfx/Image.h"
 
 #include <cstdint>
 
@@ -24,6 +26,10 @@ namespace {
 constexpr const char* handCursorCommand = "handCursor";
 constexpr const char* normalCursorCommand = "normalCursor";
 constexpr int escapeKey = 27;
+// The data's hand picture, and where its fingertip is.
+constexpr const char* handCursorImage = "+handCursor";
+constexpr int handHotX = 6;
+constexpr int handHotY = 1;
 
 } // namespace
 
@@ -102,9 +108,9 @@ void GameCanvas2::processEvent() {
 
 void GameCanvas2::command(lang::Object*, const String& name) {
     if (name.equals(handCursorCommand) || name.equals(normalCursorCommand)) {
-        lang::Cursor* c = lang::Cursor::getSystemCursor(name.equals(handCursorCommand)
-                                                            ? lang::Cursor::System::hand
-                                                            : lang::Cursor::System::arrow);
+        lang::Cursor* c = name.equals(handCursorCommand)
+                              ? getHandCursor()
+                              : lang::Cursor::getSystemCursor(lang::Cursor::System::arrow);
         // Shown by the main thread; this one never waits for it.
         setCursor(c);
         return;
@@ -135,24 +141,37 @@ int GameCanvas2::offerCommand(engine::SpriteBase* sprite, const String& name) {
     return static_cast<engine::DialogSprite*>(sprite)->onCommand(name);
 }
 
-bool GameCanvas2::mousePressed(lang::Event*, Ref<lang::Object>&, Ref<String>&) {
-    return false;
+lang::Cursor* GameCanvas2::getHandCursor() {
+    std::call_once(handCursorMade, [this] {
+        auto picture = adopt(new lang::Image(String(handCursorImage)));
+        if (picture->hasPixels())
+            handCursor = adopt(new lang::Cursor(picture->getPixels(), picture->getWidth(),
+                                                picture->getHeight(), handHotX, handHotY));
+    });
+    return handCursor ? handCursor.get()
+                      : lang::Cursor::getSystemCursor(lang::Cursor::System::hand);
 }
 
-bool GameCanvas2::mouseReleased(lang::Event*, Ref<lang::Object>&, Ref<String>&) {
-    return false;
+bool GameCanvas2::mousePressed(lang::Event* e, Ref<lang::Object>& source, Ref<String>& name) {
+    return engine::SceneInput::mousePressed(scene.get(), e, source, name);
 }
 
-bool GameCanvas2::mouseMoved(lang::Event*, Ref<lang::Object>&, Ref<String>&) {
-    return false;
+bool GameCanvas2::mouseReleased(lang::Event* e, Ref<lang::Object>&, Ref<String>&) {
+    return engine::SceneInput::mouseReleased(scene.get(), e);
+}
+
+bool GameCanvas2::mouseMoved(lang::Event* e, Ref<lang::Object>& source, Ref<String>& name) {
+    // The cursor the window shows is the truth: the game may have set another.
+    bool handShown = getCursor() == getHandCursor();
+    return engine::SceneInput::mouseMoved(scene.get(), e, handShown, source, name);
 }
 
 bool GameCanvas2::otherEvent(lang::Event*, Ref<lang::Object>&, Ref<String>&) {
     return false;
 }
 
-bool GameCanvas2::keyTyped(lang::Event*, Ref<lang::Object>&, Ref<String>&) {
-    return false;
+bool GameCanvas2::keyTyped(lang::Event* e, Ref<lang::Object>& source, Ref<String>& name) {
+    return engine::SceneInput::keyTyped(scene.get(), e, source, name);
 }
 
 bool GameCanvas2::characterTyped(lang::Event* e, int key) {

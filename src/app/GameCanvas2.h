@@ -21,7 +21,7 @@ namespace ripple {
 
 // The canvas the game builds on: the scene loaded from the data file and
 // addressable by name, frame timers that issue named commands, and the
-// dispatch of input events to the handlers that dialogs and buttons fill in.
+// dispatch of input events to the scene's dialogs and buttons.
 // Every named command (a button's, a timer's, a finished animation's) reaches
 // command(source, name).
 class GameCanvas2 : public GameCanvas, public engine::SpriteListener {
@@ -54,7 +54,11 @@ public:
 
     // --- Input handlers, run on the input thread without the canvas lock.
     // Each answers whether the event produced a command, and that command's
-    // source and name. Nothing here: dialogs and buttons fill them in.
+    // source and name. The scene's dialogs and buttons, topmost first, decide
+    // (engine::SceneInput): a press gives the name of the button hit, a
+    // dialog's result name, "CLOSED" or the empty name; a move "handCursor"
+    // or "normalCursor" once per change; a key the result name of the
+    // dialog that takes it.
 
     virtual bool mousePressed(lang::Event* e, lang::Ref<lang::Object>& source,
                               lang::Ref<lang::String>& name);
@@ -134,6 +138,8 @@ private:
     void applyPendingRemovals();
     // Drops the table's entry of the sprite's name if it names this sprite.
     void forgetName(engine::SpriteBase* sprite);
+    // The data's hand picture as a cursor, or the system hand without one.
+    lang::Cursor* getHandCursor();
 
     lang::Ref<lang::Vector> scene;
     lang::Ref<lang::Hashtable> sceneTable;
@@ -141,6 +147,8 @@ private:
     std::mutex timersLock;
     std::vector<FrameTimer> timers;
     lang::Ref<lang::Cursor> currentCursor;
+    std::once_flag handCursorMade;
+    lang::Ref<lang::Cursor> handCursor;
 };
 
 } // namespace ripple
