@@ -1,7 +1,9 @@
 #include "game/LevelTables.h"
 #include "core/IntArray.h"
+#include "engine/Sprite.h"
 #include "game/BalanceTable.h"
 #include "game/BonusTable.h"
+#include "game/LevelOverlays.h"
 #include "game/MapPoints.h"
 #include "game/TrackLayout.h"
 #include "io/ByteArrayInputStream.h"
@@ -320,6 +322,40 @@ TEST(DataFolderTest, FirstFolderHoldingTheFileWins) {
     std::vector<std::string> searched = lang::DataFolder::searchFolders();
     ASSERT_EQ(3u, searched.size());
     EXPECT_EQ(searched[0].substr(0, searched[0].rfind('/')) + "/share/ripple", searched[1]);
+}
+
+} // namespace
+
+namespace {
+
+// An overlay is the background under its rectangle with the mask's blue as
+// its transparency; sprites without a usable overlay are hidden.
+TEST(LevelOverlaysTest, CutsTheBackgroundAndHidesWhatCannotBeShown) {
+    auto background = lang::adopt(new lang::Image(4, 3, 0, false));
+    for (int i = 0; i < 12; ++i)
+        background->getPixels()[i] = 0xFF000000u + static_cast<uint32_t>(i);
+    auto mask = lang::adopt(new lang::Image(1, 1, 0, false));
+    mask->getPixels()[0] = 0xFF000040u;
+    auto overlay =
+        ripple::LevelOverlays::make(background.get(), mask.get(), OverlayRect{2, 1, 3, 2});
+    ASSERT_TRUE(overlay);
+    EXPECT_EQ(0xBF000006u, overlay->getPixels()[0]); // (2, 1); alpha 255 - 0x40
+    EXPECT_EQ(0xBF000007u, overlay->getPixels()[1]);
+    EXPECT_EQ(0xBF000000u, overlay->getPixels()[2]); // beyond the background
+    EXPECT_EQ(0xBF00000Bu, overlay->getPixels()[4]);
+    EXPECT_FALSE(ripple::LevelOverlays::make(background.get(), nullptr, OverlayRect{0, 0, 2, 2}));
+
+    TrackLayout layout;
+    DataProblems problems(true);
+    layout.read(over("0 0 2 2  0 0 0 5 $ 0").get(), "t.txt", problems);
+    lang::Ref<engine::Sprite> sprites[3] = {lang::adopt(new engine::Sprite()),
+                                            lang::adopt(new engine::Sprite()),
+                                            lang::adopt(new engine::Sprite())};
+    engine::Sprite* const pointers[3] = {sprites[0].get(), sprites[1].get(), sprites[2].get()};
+    ripple::LevelOverlays::apply(&layout, 7, background.get(), pointers, problems);
+    for (auto& sprite : sprites)
+        EXPECT_FALSE(sprite->isVisible());
+    EXPECT_TRUE(problems.mentions("+iBackgroundOverlayMask7_1: the overlay mask is missing"));
 }
 
 } // namespace
