@@ -86,6 +86,15 @@ int DialogSprite::mouseReleased(Event*) {
     return 0;
 }
 
+std::vector<Ref<lang::Object>> DialogSprite::childrenTopFirst() {
+    std::vector<Ref<lang::Object>> list;
+    Synchronized guard(children.get());
+    list.reserve(static_cast<size_t>(children->size()));
+    for (int i = children->size() - 1; i >= 0; --i)
+        list.emplace_back(children->elementAtUnchecked(i));
+    return list;
+}
+
 Ref<Event> DialogSprite::translated(Event* event, int dx, int dy) {
     Ref<Event> copy = lang::adopt(new Event());
     copy->id = event->id;
@@ -110,9 +119,8 @@ int DialogSprite::mousePressed(Event* event) {
     if (isFadingOut())
         return swallowed;
     int lx = event->x - x, ly = event->y - y;
-    Synchronized guard(children.get());
-    for (int i = children->size() - 1; i >= 0; --i) {
-        lang::Object* child = children->elementAtUnchecked(i);
+    for (const Ref<lang::Object>& held : childrenTopFirst()) {
+        lang::Object* child = held.get();
         if (child->instanceOf("ButtonSprite")) {
             auto* button = static_cast<ButtonSprite*>(child);
             if (button->hitEnabled(lx, ly)) {
@@ -147,9 +155,8 @@ bool DialogSprite::mouseMoved(Event* event) {
     Ref<Event> local;
     bool result = false;
     bool covered = false;
-    Synchronized guard(children.get());
-    for (int i = children->size() - 1; i >= 0; --i) {
-        lang::Object* child = children->elementAtUnchecked(i);
+    for (const Ref<lang::Object>& held : childrenTopFirst()) {
+        lang::Object* child = held.get();
         if (child->instanceOf("ButtonSprite")) {
             // A button hidden by a nested dialog loses its hover look and
             // never takes one: the pointer is on the dialog, not on it.

@@ -3,6 +3,7 @@
 #include "engine/FancyContainer.h"
 
 #include <atomic>
+#include <vector>
 
 namespace lang {
 class Event;
@@ -20,8 +21,8 @@ namespace engine {
 // buffer; they are loaded again on the first update after it is shown.
 //
 // Derived dialogs (menus, prompts) override the input operations below. They
-// are called on the input thread, which also owns `resultName`; the children
-// are scanned under the children lock.
+// are called on the input thread, which also owns `resultName`, without any
+// lock held, so an override may take the canvas lock.
 class DialogSprite : public FancyContainer {
 public:
     // Answers of mousePressed.
@@ -89,6 +90,10 @@ public:
 protected:
     // A copy of `event` moved by (dx, dy), for handing it on to a child.
     static lang::Ref<lang::Event> translated(lang::Event* event, int dx, int dy);
+    // The children, topmost first, held counted. Input is handed on from
+    // this copy rather than under the children lock, so a nested dialog's
+    // handler may take the canvas lock (which comes before the children lock).
+    std::vector<lang::Ref<lang::Object>> childrenTopFirst();
 
     lang::String resultName;
 

@@ -3,11 +3,16 @@
 #include "core/Vector.h"
 #include "engine/ButtonSprite.h"
 #include "engine/DialogSprite.h"
+#include "gfx/Cursor.h"
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
+#include "gfx/PngEncoder.h"
+#include "io/ResourceFile.h"
+#include "io/ResourceFileWriter.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 #include "support/DialogScene.h"
+#include "support/IoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +193,8 @@ TEST(DialogInputTest, TheCursorChangesOncePerTransition) {
     EXPECT_EQ(bench.send(Event::mouseMove, 700, 300), Commands{"normalCursor@-"});
     EXPECT_EQ(bench.send(Event::mouseMove, 701, 300), Commands{});
     EXPECT_EQ(bench.send(Event::mouseMove, 115, 115), Commands{"handCursor@outer"});
+    EXPECT_EQ(bench.canvas->getCursor(), lang::Cursor::getSystemCursor(lang::Cursor::System::hand))
+        << "without a hand picture in the data, the system's hand";
     EXPECT_EQ(ok->getState(), ButtonSprite::stateHover);
     EXPECT_EQ(bench.send(Event::mouseDrag, 116, 116), Commands{});
     EXPECT_EQ(bench.send(Event::mouseDrag, 380, 280), Commands{"normalCursor@-"});
@@ -195,6 +202,26 @@ TEST(DialogInputTest, TheCursorChangesOncePerTransition) {
     // The free button under the dialog stays dark while the pointer is on it.
     EXPECT_EQ(bench.send(Event::mouseMove, 375, 275), Commands{});
     EXPECT_EQ(bench.get<ButtonSprite>("behind")->getState(), ButtonSprite::stateNormal);
+}
+
+TEST(DialogInputTest, TheHandCursorIsTheDataHandPictureWhenThereIsOne) {
+    iotest::TempDir dir;
+    std::vector<uint32_t> pixels(32 * 32, 0xFF000000u);
+    std::vector<uint8_t> png = lang::PngEncoder::encode(pixels.data(), 32, 32, true);
+    lang::ResourceFileWriter writer;
+    writer.addEntry("handCursor", png.data(), static_cast<int>(png.size()));
+    std::string path = dir.path() + "/res.bin";
+    ASSERT_TRUE(writer.writeTo(path.c_str()));
+    lang::registerResourceFile(String(path.c_str()));
+    {
+        Bench bench;
+        EXPECT_EQ(bench.send(Event::mouseMove, 505, 505), Commands{"handCursor@free"});
+        lang::Cursor* shown = bench.canvas->getCursor();
+        EXPECT_NE(shown, nullptr);
+        EXPECT_NE(shown, lang::Cursor::getSystemCursor(lang::Cursor::System::hand));
+        EXPECT_EQ(bench.send(Event::mouseMove, 506, 506), Commands{}) << "it counts as shown";
+    }
+    lang::clearResourceFiles();
 }
 
 TEST(DialogInputTest, KeysGoToTheTopmostDialogThatWantsThemAndStopAtAModalOne) {
