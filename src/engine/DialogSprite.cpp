@@ -118,7 +118,8 @@ int DialogSprite::mousePressed(Event* event) {
         return modal ? swallowed : notForDialog;
     if (isFadingOut())
         return swallowed;
-    int lx = event->x - x, ly = event->y - y;
+    int ox = x, oy = y;
+    int lx = event->x - ox, ly = event->y - oy;
     for (const Ref<lang::Object>& held : childrenTopFirst()) {
         lang::Object* child = held.get();
         if (child->instanceOf("ButtonSprite")) {
@@ -127,23 +128,21 @@ int DialogSprite::mousePressed(Event* event) {
                 resultName = button->getName();
                 return buttonHit;
             }
-        } else if (child->instanceOf("DialogSprite")) {
-            auto* nested = static_cast<DialogSprite*>(child);
-            if (!nested->isVisible())
-                continue;
-            bool inside = nested->contains(lx, ly);
-            if (inside || nested->isModal()) {
-                Ref<Event> local = translated(event, -x, -y);
-                if (nested->mousePressed(local.get()) != notForDialog) {
-                    resultName = nested->getResultName();
-                    return buttonHit;
-                }
-            }
-            // A nested dialog under the pointer covers whatever lies below
-            // it; a modal one covers the whole dialog.
-            if (inside || nested->isModal())
-                break;
+            continue;
         }
+        if (!child->instanceOf("DialogSprite"))
+            continue;
+        auto* nested = static_cast<DialogSprite*>(child);
+        if (!nested->isVisible() || (!nested->contains(lx, ly) && !nested->isModal()))
+            continue;
+        Ref<Event> local = translated(event, -ox, -oy);
+        if (nested->mousePressed(local.get()) != notForDialog) {
+            resultName = nested->getResultName();
+            return buttonHit;
+        }
+        // A nested dialog under the pointer covers whatever lies below it; a
+        // modal one covers the whole dialog.
+        break;
     }
     return swallowed;
 }
@@ -151,7 +150,8 @@ int DialogSprite::mousePressed(Event* event) {
 bool DialogSprite::mouseMoved(Event* event) {
     if (!event)
         return false;
-    int lx = event->x - x, ly = event->y - y;
+    int ox = x, oy = y;
+    int lx = event->x - ox, ly = event->y - oy;
     Ref<Event> local;
     bool result = false;
     bool covered = false;
@@ -172,7 +172,7 @@ bool DialogSprite::mouseMoved(Event* event) {
             bool inside = nested->contains(lx, ly);
             if (inside || nested->isModal()) {
                 if (!local)
-                    local = translated(event, -x, -y);
+                    local = translated(event, -ox, -oy);
                 if (nested->mouseMoved(local.get()))
                     result = true;
             }
