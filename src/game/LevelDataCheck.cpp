@@ -6,6 +6,7 @@
 #include "game/BonusTable.h"
 #include "game/LevelFileReader.h"
 #include "game/MapPoints.h"
+#include "game/RippleBall.h"
 #include "game/TrackLayout.h"
 #include "io/FileInputStream.h"
 #include "platform/Files.h"
@@ -17,8 +18,6 @@
 namespace ripple {
 
 namespace {
-
-constexpr int topSpeeds[9] = {2, 4, 6, 5, 6, 7, 8, 10, 2};
 
 lang::Ref<lang::InputStream> openFile(const std::string& path) {
     lang::Ref<lang::InputStream> stream;
@@ -34,7 +33,7 @@ std::string levelName(int level) {
 } // namespace
 
 int LevelDataCheck::topSpeed(int colour) {
-    return colour >= 0 && colour <= 8 ? topSpeeds[colour] : 0;
+    return colour >= 0 && colour <= 8 ? static_cast<int>(RippleBall::topSpeedOf(colour)) : 0;
 }
 
 LevelDataCheck::LevelDataCheck(std::string levelsFolder, std::string scene)

@@ -208,11 +208,12 @@ private:
             out.skipped.push_back(where + " frames (no built images)");
             return;
         }
-        if (!obj->instanceOf("AnimateSprite")) {
+        // By type, not by name: a ball answers as a plain sprite yet animates.
+        auto* anim = dynamic_cast<engine::AnimateSprite*>(obj);
+        if (!anim) {
             out.missing.push_back(where + ": needs frames, is not an AnimateSprite");
             return;
         }
-        auto* anim = static_cast<engine::AnimateSprite*>(obj);
         Ref<lang::Image> image = anim->getImage();
         int frames = anim->getFrameCount();
         int columns = image && anim->getWidth() > 0 ? image->getWidth() / anim->getWidth() : 0;
