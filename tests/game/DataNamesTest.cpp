@@ -34,6 +34,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,8 +54,12 @@ std::string readFile(const std::string& path) {
 }
 
 std::string sourceData() {
+#ifdef RIPPLE_SOURCE_DATA_DIR
+    return RIPPLE_SOURCE_DATA_DIR;
+#else
     // The tests run in the tests folder of the source tree.
     return "../data";
+#endif
 }
 
 // A sprite entry as written in a data file.
@@ -155,16 +160,16 @@ public:
         DataText sceneText = scanDataFile(sceneKey);
         for (const Json& s : names["sprites"].items)
             checkSprite(sceneKey, s, scene.getSpriteTable(), sceneText);
-        int pages = 0;
         for (const Json& d : names["dialogs"].items)
-            pages = std::max(pages, checkDialog(sceneKey, d, scene.getSpriteTable(), sceneText));
+            firstNumber[d.str("name")] =
+                checkDialog(sceneKey, d, scene.getSpriteTable(), sceneText);
         for (const Json& t : names["texts"].items) {
             std::string key = t.str("key");
             if (lang::loadText(String(key.c_str()))->getLength() == 0)
                 out.missing.push_back("text " + key + ": missing or empty");
         }
         int layouts = checkDataBlock(sceneKey, scene.getData());
-        checkImagesAndSounds(scene, layouts, pages);
+        checkImagesAndSounds(scene, layouts);
         return out;
     }
 
@@ -290,7 +295,7 @@ private:
         return layouts;
     }
 
-    void checkImagesAndSounds(engine::DataLoader& scene, int layouts, int pages) {
+    void checkImagesAndSounds(engine::DataLoader& scene, int layouts) {
         if (!imagesBuilt) {
             out.skipped.push_back("images and sounds (no built resource file)");
             return;
@@ -302,12 +307,14 @@ private:
         for (const Json& i : names["images"].items) {
             std::string key = i.str("key");
             std::string each = i.str("for");
-            int n = each == "layouts" ? layouts : each == "pages" ? pages : 0;
+            // "pages": as many as the named dialog's first layout number says
+            int n = each == "layouts" ? layouts
+                    : each == "pages" ? firstNumber[i.str("dialog")]
+                                      : 0;
             if (each.empty())
                 need(key, "image");
             else if (each == "overlays")
-                out.skipped.push_back("image " + key +
-                                      " (checked by ripple-levels against each layout's overlays)");
+                needOverlayMasks(scene, key, need);
             for (int k = 1; k <= n; ++k) {
                 char buffer[128];
                 std::snprintf(buffer, sizeof buffer, key.c_str(), k);
@@ -341,6 +348,7 @@ private:
     }
 
     const Json& names;
+    std::map<std::string, int> firstNumber;
     std::string folder;
     bool imagesBuilt;
     Findings out;
