@@ -53,16 +53,38 @@ bool DialogSprite::updateInto(int time, lang::Rectangle& rect, lang::Region& reg
 void DialogSprite::loaded(lang::Object* loader) {
     if (loader && loader->instanceOf("DataLoader"))
         spriteTable = static_cast<DataLoader*>(loader)->getSpriteTable();
+    Synchronized guard(children.get());
+    ownImages.clear();
+    for (int i = 0; i < children->size(); ++i) {
+        Ref<lang::Image> picture =
+            static_cast<Sprite*>(children->elementAtUnchecked(i))->getImage();
+        if (picture)
+            ownImages.push_back(picture);
+    }
+}
+
+bool DialogSprite::mayUnload(Sprite* child) {
+    // Buttons only lose their hover look, and sprites without an image of
+    // their own kind (text) free only what they can make again.
+    if (child->instanceOf("ButtonSprite"))
+        return true;
+    Ref<lang::Image> picture = child->getImage();
+    if (!picture)
+        return true;
+    if (picture->getName().isEmpty())
+        return false;
+    for (const Ref<lang::Image>& own : ownImages)
+        if (own == picture)
+            return true;
+    return false;
 }
 
 void DialogSprite::unloadAll() {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i) {
         auto* child = static_cast<Sprite*>(children->elementAtUnchecked(i));
-        Ref<lang::Image> picture = child->getImage();
-        if (picture && picture->getName().isEmpty())
-            continue;
-        child->unloadImage();
+        if (mayUnload(child))
+            child->unloadImage();
     }
 }
 

@@ -8,6 +8,7 @@
 namespace lang {
 class Event;
 class Hashtable;
+class Image;
 } // namespace lang
 
 namespace engine {
@@ -41,9 +42,13 @@ public:
     bool updateInto(int time, lang::Rectangle& rect, lang::Region& region) override;
     // Keeps the loader's sprite table so the dialog finds its children by name.
     void loaded(lang::Object* loader) override;
-    // Unloads every child's image that can be loaded again: an image decoded
-    // from memory (an image pack's) has no name to reload from and is kept,
-    // or the dialog would come back without it.
+    // Unloads the children's images that are the dialog's own and can be
+    // loaded again. Only images of the children its data file made count as
+    // its own: a sprite added later may share its image with sprites outside
+    // the dialog (a copy of a scene sprite), which would go blank while the
+    // dialog is hidden. An image decoded from memory (an image pack's) has no
+    // name to reload from and is kept, or the dialog would come back without
+    // it.
     void unloadAll() override;
 
     // Whether keys typed now are for this dialog: while it is visible.
@@ -98,7 +103,13 @@ protected:
     lang::String resultName;
 
 private:
+    // Whether unloadAll may free `child`'s image (children lock held).
+    bool mayUnload(Sprite* child);
+
     lang::Ref<lang::Hashtable> spriteTable;
+    // The images of the children the data file made; guarded by the
+    // children lock.
+    std::vector<lang::Ref<lang::Image>> ownImages;
     std::atomic<bool> imagesLoaded{true};
     std::atomic<bool> modal{false};
 };

@@ -239,6 +239,10 @@ TEST(DialogSpriteTest, HiddenDialogReleasesItsImagesUntilItIsShownAgain) {
     auto fromMemory = adopt(new Sprite());
     fromMemory->setImage(memoryImage.get());
     outer->add(fromMemory.get());
+    // Nor is an image shared with a sprite outside the dialog.
+    auto* scenery = scene.get<Sprite>("scenery");
+    Ref<Sprite> sceneryCopy = scenery->copy();
+    outer->add(sceneryCopy.get());
     outer->setBuffered(true);
 
     auto screen = adopt(new lang::Image(400, 300, 1, false));
@@ -262,6 +266,7 @@ TEST(DialogSpriteTest, HiddenDialogReleasesItsImagesUntilItIsShownAgain) {
     EXPECT_EQ(ok->getState(), 1) << "a hidden dialog's buttons lose their hover look";
     EXPECT_TRUE(ok->getImage()->hasPixels()) << "buttons keep their images";
     EXPECT_TRUE(memoryImage->hasPixels());
+    EXPECT_TRUE(scenery->getImage()->hasPixels());
 
     screen->clearRect(0, 0, 400, 300);
     outer->setVisible(true);

@@ -33,8 +33,9 @@ DialogScene::DialogScene(const std::string& extraSprites,
         return std::string(name) + " " + button + " " + std::to_string(x) + " " +
                std::to_string(y) + " " + frames + " " + state + "\n";
     };
-    dir.write("main.txt", "<images> btn btn.png\n<sprites>\n" + entry("behind", 370, 270, "1") +
-                              entry("free", 500, 500, "1") +
+    dir.write("main.txt", "<images> btn btn.png pic pic.png\n<sprites>\n"
+                          "scenery Sprite pic 0 580\n" +
+                              entry("behind", 370, 270, "1") + entry("free", 500, 500, "1") +
                               "hot RectButtonSprite 20 30 40 50 1\n" + entry("plain", 0, 0, "") +
                               "outer DialogSprite:outer.txt 100 100 300 200 0 1\n"
                               "modaldlg DialogSprite:modal.txt 600 20 100 100 1 0\n" +

@@ -14,6 +14,7 @@ namespace testsupport {
 // A small scene of dialogs and buttons, written as data files and read by the
 // real DataLoader, as the game builds its menus. Canvas coordinates:
 //
+//   scenery   Sprite of pic.png at (0, 580)
 //   behind    ButtonSprite at (370, 270), normal, under `outer` (drawn before it)
 //   free      ButtonSprite at (500, 500), 10 x 10, normal (outside every dialog)
 //   hot       RectButtonSprite (20, 30, 40, 50), normal
