@@ -26,17 +26,20 @@ void Frame::setFullScreen(bool on, bool force) {
         return;
     }
     if (on) {
-        if (hwnd->setFullScreen(true))
+        if (hwnd->setFullScreen(true)) {
             fullScreen = true;
-        else
+        } else {
             platform::showMessageBox(errorTitle, fullScreenFailedText);
+            placeWindowed(width, height);
+        }
     } else if (restoreMode || force) {
+        // The windowed place and size are given while still full screen, where they are only
+        // remembered for the way back. Moving the window after leaving would wait for a move that
+        // a window manager which restores the window itself never makes.
+        placeWindowed(width, height);
         if (hwnd->setFullScreen(false))
             fullScreen = false;
     }
-    if (!hwnd || fullScreen)
-        return;
-    placeWindowed(width, height);
 }
 
 void Frame::placeWindowed(int width, int height) {

@@ -44,6 +44,12 @@ uint16_t keyMods = 0;
 int32_t currentKey = 0;
 bool inKeyMessage = false;
 uintptr_t buttons = 0;
+// Keys whose key-down was delivered and whose key-up is still due: a key-up goes out only for
+// these, so a key pressed before Alt still gets its key-up while Alt is held, and Alt itself
+// (whose key-down is the window manager's) gets none.
+std::vector<int32_t> keysDown;
+// Buttons pressed on the letterbox bars: dropped, and so are their releases.
+uintptr_t buttonsDropped = 0;
 
 int modifierBits(uint16_t mods) {
     int bits = 0;
@@ -278,6 +284,8 @@ void Window::destroyTree() {
 void Window::destroyAll() {
     while (!topLevels.empty())
         topLevels.back()->destroy();
+    keysDown.clear();
+    buttonsDropped = 0;
 }
 
 intptr_t Window::send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -384,7 +392,8 @@ void Window::setSize(int w, int h) {
         setBounds(x, y, w, h);
         return;
     }
-    if (w > 0 && h > 0 && !fullScreen)
+    // In full screen this only sets the size the window gets back when it leaves.
+    if (w > 0 && h > 0)
         SDL_SetWindowSize(static_cast<SDL_Window*>(sdlWindow), w, h);
 }
 
@@ -442,6 +451,8 @@ void Window::restore() {
 bool Window::setFullScreen(bool on) {
     if (!sdlWindow)
         return false;
+    int wasWidth, wasHeight;
+    getOuterSize(wasWidth, wasHeight);
     bool ok;
     if (FullScreenSwitch fs = fullScreenSwitch.load())
         ok = fs(on);
@@ -452,6 +463,13 @@ bool Window::setFullScreen(bool on) {
         fullScreen = on;
         if (frameBuffer)
             frameBuffer->markAllChanged();
+        // Until a frame comes, the screen keeps what the full screen showed where the window now
+        // is (its letterbox bar and a cut piece of the canvas): show the canvas right away, once
+        // the system has the window's new size (else the size change brings the frame).
+        int nowWidth, nowHeight;
+        getOuterSize(nowWidth, nowHeight);
+        if (!on && (nowWidth != wasWidth || nowHeight != wasHeight))
+            presentWindow(id, true);
     }
     return ok;
 }
@@ -774,6 +792,24 @@ void Window::handleEvent(const SDL_Event& event) {
         windowToCanvas(wx, wy, ww, wh, top->width, top->height, px, py);
         top->pointerX.store(px);
         top->pointerY.store(py);
+        if (!motion) {
+            // A press on a letterbox bar is no press on the canvas: it is dropped with its
+            // release. A release there of a press the canvas had lands on the canvas's edge.
+            uintptr_t bit = event.button.button == SDL_BUTTON_LEFT    ? msg::mkLeft
+                            : event.button.button == SDL_BUTTON_RIGHT ? msg::mkRight
+                                                                      : 0;
+            bool onCanvas = px >= 0 && py >= 0 && px < top->width && py < top->height;
+            if (event.type == SDL_MOUSEBUTTONDOWN && !onCanvas) {
+                buttonsDropped |= bit;
+                return;
+            }
+            if (event.type == SDL_MOUSEBUTTONUP && (buttonsDropped & bit)) {
+                buttonsDropped &= ~bit;
+                return;
+            }
+            px = std::clamp(px, 0, std::max(top->width - 1, 0));
+            py = std::clamp(py, 0, std::max(top->height - 1, 0));
+        }
         Window* target = capture && top->contains(capture) ? capture : top->childAt(px, py);
         int cx, cy;
         target->pointerToClient(px, py, cx, cy);
@@ -815,13 +851,23 @@ void Window::handleEvent(const SDL_Event& event) {
         if (!top)
             return;
         bool up = event.type == SDL_KEYUP;
-        // Alt with a key is a system key for the window manager, not input.
-        if ((keyMods & KMOD_LALT) && !(keyMods & KMOD_CTRL))
-            return;
         int32_t key = event.key.keysym.sym;
         int code = virtualKeyOf(key);
         if (code == 0)
             return;
+        auto down = std::find(keysDown.begin(), keysDown.end(), key);
+        if (up) {
+            // Only the key-ups of delivered key-downs, whatever Alt does meanwhile.
+            if (down == keysDown.end())
+                return;
+            keysDown.erase(down);
+        } else {
+            // Alt with a key is a system key for the window manager, not input.
+            if ((keyMods & KMOD_LALT) && !(keyMods & KMOD_CTRL))
+                return;
+            if (down == keysDown.end())
+                keysDown.push_back(key);
+        }
         Window* target = keyTarget(top);
         uint32_t targetId = target->id;
         currentKey = key;

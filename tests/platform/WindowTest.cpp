@@ -276,6 +276,66 @@ TEST_F(WindowTest, KeysGoToTheFocusWindowAndControlCharactersFollowTheirKeys) {
     w->destroy();
 }
 
+// Every key-up that goes out has its key-down before it: keys held across Alt, and Alt itself,
+// whose key-down belongs to the window manager.
+TEST_F(WindowTest, KeyUpsPairWithDeliveredKeyDownsAcrossAlt) {
+    Recorder r;
+    Window* w = topLevel(r);
+    ASSERT_NE(w, nullptr);
+    uint32_t sid = sdlId(w);
+    push(key(sid, true, SDLK_a, KMOD_NONE));
+    push(key(sid, true, SDLK_LALT, KMOD_LALT));
+    push(key(sid, true, SDLK_b, KMOD_LALT)); // the window manager's
+    push(key(sid, false, SDLK_a, KMOD_LALT));
+    push(key(sid, false, SDLK_b, KMOD_LALT));
+    push(key(sid, false, SDLK_LALT, KMOD_NONE));
+    pump();
+    auto downs = r.of(msg::keyDown);
+    auto ups = r.of(msg::keyUp);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].wParam, uintptr_t('A'));
+    ASSERT_EQ(ups.size(), 1u);
+    EXPECT_EQ(ups[0].wParam, uintptr_t('A'));
+    w->destroy();
+}
+
+// Presses on the letterbox bars never reach the window; a release there of a press on the canvas
+// arrives on the canvas's edge.
+TEST_F(WindowTest, LetterboxBarsDropPressesAndClampReleases) {
+    Recorder r;
+    Window* w = topLevel(r);
+    ASSERT_NE(w, nullptr);
+    w->setSize(1600, 600); // the 800 x 600 canvas sits at 400..1199 with bars either side
+    uint32_t sid = sdlId(w);
+    struct Press {
+        int downX;
+        int upX;
+        int expectDown; // canvas x of the delivered press, or -1 for none
+        int expectUp;   // canvas x of the delivered release, or -1 for none
+    } presses[] = {
+        {100, 100, -1, -1},    // left bar
+        {1500, 800, -1, -1},   // right bar, released over the canvas
+        {800, 1590, 400, 799}, // on the canvas, released on the right bar
+        {401, 10, 1, 0},       // ... and on the left one
+    };
+    for (const Press& p : presses) {
+        r.log.clear();
+        push(button(sid, true, SDL_BUTTON_LEFT, p.downX, 300));
+        push(button(sid, false, SDL_BUTTON_LEFT, p.upX, 300));
+        pump();
+        auto downs = r.of(msg::leftButtonDown);
+        auto ups = r.of(msg::leftButtonUp);
+        ASSERT_EQ(downs.size(), p.expectDown < 0 ? 0u : 1u) << p.downX;
+        ASSERT_EQ(ups.size(), p.expectUp < 0 ? 0u : 1u) << p.downX;
+        if (p.expectDown >= 0) {
+            EXPECT_EQ(msg::pointX(downs[0].lParam), p.expectDown);
+            EXPECT_EQ(msg::pointX(ups[0].lParam), p.expectUp);
+            EXPECT_EQ(msg::pointY(ups[0].lParam), 300);
+        }
+    }
+    w->destroy();
+}
+
 TEST_F(WindowTest, ThreadsPostMessagesAndPaintsThatTheMainThreadDelivers) {
     Recorder r;
     Window* w = topLevel(r);
