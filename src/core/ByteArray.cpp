@@ -29,8 +29,4 @@ void ByteArray::copyFrom(const ByteArray& other) {
     std::copy(other.data, other.data + other.length, data);
 }
 
-bool ByteArray::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ByteArray") || Object::instanceOf(className);
-}
-
 } // namespace lang

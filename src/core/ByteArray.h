@@ -7,7 +7,8 @@
 namespace lang {
 
 class ByteArray : public Object {
-public:
+    LANG_CLASS(ByteArray, Object);
+
     explicit ByteArray(int length = 0);
     ~ByteArray() override;
     ByteArray(const ByteArray&) = delete;
@@ -20,8 +21,6 @@ public:
     int size() const { return length; }
     uint8_t* bytes() { return data; }
     const uint8_t* bytes() const { return data; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     uint8_t* data = nullptr;

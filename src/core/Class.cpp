@@ -40,8 +40,4 @@ Class* Class::forName(const char* name) {
     return forName(key);
 }
 
-bool Class::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Class") || Object::instanceOf(className);
-}
-
 } // namespace lang

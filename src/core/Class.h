@@ -8,7 +8,8 @@ namespace lang {
 // object; its constructor enters it into the registry and its destructor takes
 // it out again. The data files name classes through this registry.
 class Class : public Object {
-public:
+    LANG_CLASS(Class, Object);
+
     explicit Class(const String& name);
     ~Class() override;
     Class(const Class&) = delete;
@@ -24,7 +25,6 @@ public:
     virtual Ref<Object> newInstance() const { return nullptr; }
 
     const String& getName() const { return name; }
-    bool instanceOf(const char* className) const override;
 
 private:
     String name;

@@ -2,10 +2,6 @@
 
 namespace lang {
 
-bool Exception::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Exception") || Object::instanceOf(className);
-}
-
 void throwException(const char* message) {
     throw new Exception(message);
 }

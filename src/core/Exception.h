@@ -7,7 +7,8 @@ namespace lang {
 // The one exception type. It is thrown by pointer with one reference that the
 // catcher owns; catch it through tryCatch() so that reference is always released.
 class Exception : public Object {
-public:
+    LANG_CLASS(Exception, Object);
+
     explicit Exception(const char* message) : message(message) {}
     explicit Exception(const String& message) : message(message) {}
 
@@ -16,7 +17,6 @@ public:
     const String& messageText() const { return message; }
 
     Ref<String> toString() const override { return getMessage(); }
-    bool instanceOf(const char* className) const override;
 
 private:
     String message;

@@ -140,10 +140,6 @@ Ref<HashtableEnumerator> Hashtable::keys() const {
     return adopt(new HashtableEnumerator(items, n));
 }
 
-bool Hashtable::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Hashtable") || Object::instanceOf(className);
-}
-
 HashtableEnumerator::HashtableEnumerator(Object** keys, int count) : count(count), items(keys) {}
 
 HashtableEnumerator::~HashtableEnumerator() {
@@ -154,10 +150,6 @@ HashtableEnumerator::~HashtableEnumerator() {
 
 Object* HashtableEnumerator::nextElement() {
     return index < count ? items[index++] : nullptr;
-}
-
-bool HashtableEnumerator::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Runnable") || Object::instanceOf(className);
 }
 
 } // namespace lang

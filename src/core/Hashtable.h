@@ -10,7 +10,8 @@ class HashtableEnumerator;
 // a key equal to an existing one adds a new entry that shadows the older one;
 // remove() uncovers it again. Holds one reference to each key and value.
 class Hashtable : public Object {
-public:
+    LANG_CLASS(Hashtable, Object);
+
     static constexpr int initialBuckets = 100;
 
     Hashtable();
@@ -34,8 +35,6 @@ public:
     int size() const { return count; }
     int getBucketCount() const { return bucketCount; }
 
-    bool instanceOf(const char* className) const override;
-
 private:
     struct Entry {
         Object* key;
@@ -55,7 +54,8 @@ private:
 // Enumerates a snapshot of a table's keys. It holds one reference to each key;
 // nextElement() lends them out without adding one.
 class HashtableEnumerator : public Object {
-public:
+    LANG_CLASS_ALSO(HashtableEnumerator, Object, "Runnable");
+
     HashtableEnumerator(Object** keys, int count);
     ~HashtableEnumerator() override;
     HashtableEnumerator(const HashtableEnumerator&) = delete;
@@ -63,8 +63,6 @@ public:
 
     virtual bool hasMoreElements() const { return index < count; }
     virtual Object* nextElement();
-
-    bool instanceOf(const char* className) const override;
 
 private:
     int count;

@@ -29,8 +29,4 @@ void IntArray::copyFrom(const IntArray& other) {
     std::copy(other.data, other.data + other.count, data);
 }
 
-bool IntArray::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "IntArray") || Object::instanceOf(className);
-}
-
 } // namespace lang

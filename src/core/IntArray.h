@@ -7,7 +7,8 @@
 namespace lang {
 
 class IntArray : public Object {
-public:
+    LANG_CLASS(IntArray, Object);
+
     explicit IntArray(int length = 0);
     ~IntArray() override;
     IntArray(const IntArray&) = delete;
@@ -22,8 +23,6 @@ public:
     void set(int i, int32_t v) { data[i] = v; }
     int32_t* values() { return data; }
     const int32_t* values() const { return data; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     int32_t* data = nullptr;

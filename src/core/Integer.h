@@ -9,7 +9,8 @@ namespace lang {
 // A boxed 32-bit integer: integer arguments passed as objects, and hash keys
 // (two Integers of one value are equal and hash to that value).
 class Integer : public Object {
-public:
+    LANG_CLASS(Integer, Object);
+
     explicit Integer(int32_t value = 0) : value(value) {}
 
     int32_t intValue() const { return value; }
@@ -18,7 +19,6 @@ public:
     bool equals(const Object* other) const override;
     // The value in decimal; a new string owned by the caller.
     Ref<String> toString() const override;
-    bool instanceOf(const char* className) const override;
 
 private:
     const int32_t value;

@@ -157,7 +157,7 @@ void Object::notify() const {
 }
 
 bool Object::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Object");
+    return getClassInfo().answers(className);
 }
 
 } // namespace lang

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ClassInfo.h"
 #include "core/Forward.h"
 #include "core/Ref.h"
 
@@ -11,9 +12,15 @@ namespace lang {
 
 // Root of every class: an atomic reference count (1 after construction), a
 // lazily created re-entrant monitor with wait/notify, and an instance test by
-// case-insensitive class name.
+// case-insensitive class name. Every class declares its row of the class table
+// with LANG_CLASS(T, Parent) as the first line of its body; the instance test
+// and lang::as<T>() walk those rows.
 class Object {
 public:
+    using LangClassSelf = Object;
+    static constexpr ClassInfo classInfo{"Object", nullptr};
+    static inline const ClassTableEntry classTableEntry{classInfo};
+
     Object();
     Object(const Object&) : Object() {}
     Object& operator=(const Object&) { return *this; }
@@ -42,8 +49,12 @@ public:
     virtual void notify() const;
     virtual void notifyAll() const { notify(); }
 
+    // True when className names, ignoring case, this object's class or one up
+    // its chain (or an interface one of them declares).
     virtual bool instanceOf(const char* className) const;
     virtual ~Object();
+    // The object's row in the class table.
+    virtual const ClassInfo& getClassInfo() const { return classInfo; }
 
     int getRefCount() const { return refCount.load(std::memory_order_relaxed); }
     // Depth of the monitor as seen by its holder.
@@ -65,6 +76,23 @@ private:
 bool ansiEqualsIgnoreCase(const char* a, const char* b);
 // The lower-case form of one code page 1252 character, the folding behind it.
 unsigned char ansiFoldCase(unsigned char c);
+
+// Checked downcast: the object as a T, or null when it is null or not a T.
+// No reference is added.
+template <class T>
+T* as(Object* object) {
+    static_assert(std::is_same_v<typename T::LangClassSelf, T>,
+                  "the target class declares no row of its own (LANG_CLASS)");
+    return object && object->getClassInfo().isA(T::classInfo) ? static_cast<T*>(object) : nullptr;
+}
+template <class T>
+const T* as(const Object* object) {
+    return as<T>(const_cast<Object*>(object));
+}
+template <class T, class U>
+T* as(const Ref<U>& object) {
+    return as<T>(object.get());
+}
 
 // Scoped monitor guard: addRef and lock on entry, unlock and release on exit.
 class Synchronized {

@@ -31,16 +31,4 @@ void ObjectArray::copyFrom(const ObjectArray& other) {
     std::copy(other.items, other.items + other.count, items);
 }
 
-bool ObjectArray::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ObjectArray") || Object::instanceOf(className);
-}
-
-bool StringArray::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "StringArray") || ObjectArray::instanceOf(className);
-}
-
-bool SpriteArray::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "SpriteArray") || ObjectArray::instanceOf(className);
-}
-
 } // namespace lang

@@ -7,7 +7,8 @@ namespace lang {
 // Plain array of object pointers. It neither adds nor releases references by
 // itself: whoever fills it decides what the pointers mean.
 class ObjectArray : public Object {
-public:
+    LANG_CLASS(ObjectArray, Object);
+
     explicit ObjectArray(int length = 0);
     ~ObjectArray() override;
     ObjectArray(const ObjectArray&) = delete;
@@ -22,24 +23,22 @@ public:
     void set(int i, Object* o) { items[i] = o; }
     Object** data() { return items; }
 
-    bool instanceOf(const char* className) const override;
-
 private:
     Object** items = nullptr;
     int count = 0;
 };
 
 class StringArray : public ObjectArray {
-public:
+    LANG_CLASS(StringArray, ObjectArray);
+
     using ObjectArray::ObjectArray;
-    bool instanceOf(const char* className) const override;
 };
 
 // Declared by name here; the sprites it holds belong to the engine.
 class SpriteArray : public ObjectArray {
-public:
+    LANG_CLASS(SpriteArray, ObjectArray);
+
     using ObjectArray::ObjectArray;
-    bool instanceOf(const char* className) const override;
 };
 
 } // namespace lang

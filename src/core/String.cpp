@@ -362,17 +362,12 @@ int String::hashCode() const {
 }
 
 bool String::equals(const Object* other) const {
-    if (!other || !other->instanceOf("String"))
-        return false;
-    return equals(*static_cast<const String*>(other));
+    const String* s = as<String>(other);
+    return s && equals(*s);
 }
 
 Ref<String> String::toString() const {
     return adopt(new String(*this));
-}
-
-bool String::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "String") || Object::instanceOf(className);
 }
 
 bool isNameChar(int c) {

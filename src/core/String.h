@@ -10,7 +10,8 @@ namespace lang {
 // copies). Text is capped at maxLength characters: operations that would build
 // longer text keep only the first maxLength characters.
 class String : public Object {
-public:
+    LANG_CLASS(String, Object);
+
     static constexpr int maxLength = 65519;
 
     String() = default;
@@ -56,7 +57,6 @@ public:
     int hashCode() const override;
     bool equals(const Object* other) const override;
     Ref<String> toString() const override;
-    bool instanceOf(const char* className) const override;
 
     const char* getChars() const { return chars ? chars : ""; }
     int getLength() const { return length; }

@@ -84,8 +84,4 @@ int TVectorBase::indexOf(int32_t v) const {
     return -1;
 }
 
-bool TVectorBase::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "TVectorBase") || Object::instanceOf(className);
-}
-
 } // namespace lang

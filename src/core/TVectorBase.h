@@ -8,7 +8,8 @@ namespace lang {
 
 // A Vector of plain 32-bit values: same slot layout and growth, no references.
 class TVectorBase : public Object {
-public:
+    LANG_CLASS(TVectorBase, Object);
+
     explicit TVectorBase(int initialCapacity = 10);
     ~TVectorBase() override;
     TVectorBase(const TVectorBase&) = delete;
@@ -24,8 +25,6 @@ public:
     int indexOf(int32_t v) const;
     int size() const { return count; }
     int getCapacity() const { return capacity; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void grow(int needed);

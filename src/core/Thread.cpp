@@ -74,9 +74,4 @@ void Thread::sleep(int milliseconds) {
         std::this_thread::yield();
 }
 
-bool Thread::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Thread") || Object::instanceOf(className) ||
-           ansiEqualsIgnoreCase(className, "Runnable");
-}
-
 } // namespace lang

@@ -14,7 +14,8 @@ namespace lang {
 // or a separate target. The running thread holds a reference to its Thread, so
 // the object lives until run() returns even when every other holder let go.
 class Thread : public Object, public Runnable {
-public:
+    LANG_CLASS_ALSO(Thread, Object, "Runnable");
+
     Thread();
     explicit Thread(Runnable* target);
     ~Thread() override;
@@ -34,7 +35,8 @@ public:
 
     int addRef() const override { return Object::addRef(); }
     int release() const override { return Object::release(); }
-    bool instanceOf(const char* className) const override;
+    // One test for both bases: the class table answers "Runnable" too.
+    bool instanceOf(const char* className) const override { return Object::instanceOf(className); }
 
 protected:
     void clearStarted() { started.store(false); }

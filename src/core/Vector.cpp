@@ -146,8 +146,4 @@ void Vector::copyInto(ObjectArray* array) const {
     }
 }
 
-bool Vector::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Vector") || Object::instanceOf(className);
-}
-
 } // namespace lang

@@ -8,7 +8,8 @@ namespace lang {
 // reference to each element. Index errors throw Exception ("Index out of
 // range" for access and removal, "Index out of bounds" for insertion).
 class Vector : public Object {
-public:
+    LANG_CLASS(Vector, Object);
+
     explicit Vector(int initialCapacity = 10);
     ~Vector() override;
     Vector(const Vector&) = delete;
@@ -30,8 +31,6 @@ public:
 
     int getCapacity() const { return capacity; }
     int getStart() const { return start; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void grow(int needed);

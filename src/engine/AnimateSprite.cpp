@@ -36,10 +36,6 @@ AnimateSprite::AnimateSprite() = default;
 
 AnimateSprite::~AnimateSprite() = default;
 
-bool AnimateSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "AnimateSprite") || Sprite::instanceOf(className);
-}
-
 void AnimateSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (!ints || ints->size() < 4)
         return;

@@ -13,7 +13,8 @@ namespace engine {
 // The animation state is guarded by the sprite's own monitor, taken before
 // the dirty lock; the listener is called after both are released.
 class AnimateSprite : public Sprite {
-public:
+    LANG_CLASS(AnimateSprite, Sprite);
+
     AnimateSprite();
     ~AnimateSprite() override;
 
@@ -73,8 +74,6 @@ public:
     int getFrameStep();
     bool isPaused();
     int getPausedTicks();
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // Copies this sprite's Sprite and AnimateSprite fields and composition

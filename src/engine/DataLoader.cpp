@@ -411,11 +411,13 @@ Ref<lang::Object> DataLoader::createByClassName(const String& typeSpec, lang::Ob
                                                 lang::IntArray* ints) {
     TypeSpec parsed = splitType(typeSpec);
     Ref<lang::Object> object = instantiate(*parsed.className);
-    if (!object || !object->instanceOf("SpriteBase"))
+    auto* sprite = lang::as<SpriteBase>(object);
+    if (!sprite)
         return nullptr;
-    static_cast<SpriteBase*>(object.get())->configure(objects, ints);
-    if (!parsed.fileName->isEmpty() && object->instanceOf("FancyContainer"))
-        loadChildren(object.get(), *parsed.fileName);
+    sprite->configure(objects, ints);
+    if (auto* container = lang::as<FancyContainer>(object);
+        container && !parsed.fileName->isEmpty())
+        loadChildren(container, *parsed.fileName);
     return object;
 }
 
@@ -429,7 +431,7 @@ Ref<DataLoader> DataLoader::subLoader() const {
 // A container's children come from their own file. A file that fails shows
 // its message and leaves the container empty while this load goes on; a
 // passed limit fails the whole load instead.
-void DataLoader::loadChildren(lang::Object* container, const String& fileName) {
+void DataLoader::loadChildren(FancyContainer* container, const String& fileName) {
     Ref<DataLoader> children = subLoader();
     if (Ref<lang::Exception> error = children->loadTables(fileName)) {
         if (root->limitReached)
@@ -437,11 +439,10 @@ void DataLoader::loadChildren(lang::Object* container, const String& fileName) {
         platform::showMessageBox(errorTitle, error->messageText().getChars());
         return;
     }
-    auto* fancy = static_cast<FancyContainer*>(container);
     lang::Vector* made = children->getCreated();
     for (int i = 0; i < made->size(); ++i)
-        fancy->add(made->elementAt(i));
-    fancy->loaded(children.get());
+        container->add(made->elementAt(i));
+    container->loaded(children.get());
 }
 
 // The steps a container entry's children will add to the load; 0 for any
@@ -451,7 +452,7 @@ int DataLoader::countChildren(const String& typeSpec) {
     if (parsed.fileName->isEmpty())
         return 0;
     Ref<lang::Object> probe = instantiate(*parsed.className);
-    if (!probe || !probe->instanceOf("FancyContainer"))
+    if (!lang::as<FancyContainer>(probe))
         return 0;
     probe = nullptr;
     return subLoader()->countItems(*parsed.fileName);
@@ -461,13 +462,9 @@ void DataLoader::registerSprite(lang::Object* sprite, const String& name) {
     created->addElement(sprite);
     if (name.isEmpty())
         return;
-    if (sprite->instanceOf("SpriteBase"))
-        static_cast<SpriteBase*>(sprite)->setName(name);
+    if (auto* named = lang::as<SpriteBase>(sprite))
+        named->setName(name);
     putReplacing(*spriteTable, name, sprite);
-}
-
-bool DataLoader::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "DataLoader") || Object::instanceOf(className);
 }
 
 } // namespace engine

@@ -19,6 +19,7 @@ class StreamTokenizer;
 namespace engine {
 
 class DataLoaderOwner;
+class FancyContainer;
 class ImageNameResolver;
 
 // Reads the game's text data files: sections of images, sounds, numbers,
@@ -30,7 +31,8 @@ class ImageNameResolver;
 // File names: "+name" is an item of the registered resource files; any other
 // name is a path under basePath.
 class DataLoader : public lang::Object {
-public:
+    LANG_CLASS(DataLoader, lang::Object);
+
     // The "<data>" section keeps at most this many numbers.
     static constexpr int maxDataValues = 500;
     // Containers load their children from further data files, which may hold
@@ -87,8 +89,6 @@ public:
     // held within 32 bits; NaN counts as 0.
     static int32_t toInt32(double value);
 
-    bool instanceOf(const char* className) const override;
-
 private:
     struct Pass;
 
@@ -109,7 +109,7 @@ private:
                                          lang::IntArray* ints);
     lang::Ref<lang::Object> createByClassName(const lang::String& typeSpec,
                                               lang::ObjectArray* objects, lang::IntArray* ints);
-    void loadChildren(lang::Object* container, const lang::String& fileName);
+    void loadChildren(FancyContainer* container, const lang::String& fileName);
     int countChildren(const lang::String& typeSpec);
     lang::Ref<DataLoader> subLoader() const;
     void registerSprite(lang::Object* sprite, const lang::String& name);

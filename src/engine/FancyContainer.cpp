@@ -26,10 +26,6 @@ FancyContainer::FancyContainer(int w, int h) : children(lang::adopt(new lang::Ve
 
 FancyContainer::~FancyContainer() = default;
 
-bool FancyContainer::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "FancyContainer") || Sprite::instanceOf(className);
-}
-
 void FancyContainer::configure(lang::ObjectArray*, lang::IntArray* ints) {
     if (!ints || ints->size() < 4)
         return;
@@ -218,16 +214,15 @@ void FancyContainer::unloadAll() {
 void FancyContainer::pauseAll(bool value) {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i) {
-        lang::Object* child = children->elementAtUnchecked(i);
-        if (child->instanceOf("AnimateSprite"))
-            static_cast<AnimateSprite*>(child)->setPaused(value);
+        if (auto* child = lang::as<AnimateSprite>(children->elementAtUnchecked(i)))
+            child->setPaused(value);
     }
 }
 
 void FancyContainer::add(lang::Object* object) {
-    if (!object || object == this || !object->instanceOf("Sprite"))
+    auto* sprite = lang::as<Sprite>(object);
+    if (!sprite || sprite == this)
         return;
-    auto* sprite = static_cast<Sprite*>(object);
     Rectangle changed;
     {
         Synchronized guard(children.get());

@@ -18,7 +18,8 @@ namespace engine {
 // list is iterated, so another thread may add children while the render
 // thread draws.
 class FancyContainer : public Sprite {
-public:
+    LANG_CLASS(FancyContainer, Sprite);
+
     // A 1 x 1 container; the whole area starts dirty.
     FancyContainer();
     FancyContainer(int width, int height);
@@ -62,8 +63,6 @@ public:
     lang::Rectangle getChildDirty();
     // The off-screen buffer, or null before the first buffered paint.
     lang::Ref<lang::Image> getOffscreen();
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // Frees the off-screen buffer; the next buffered paint creates a new one.

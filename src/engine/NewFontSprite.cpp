@@ -44,10 +44,6 @@ NewFontSprite::NewFontSprite() = default;
 
 NewFontSprite::~NewFontSprite() = default;
 
-bool NewFontSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "NewFontSprite") || Sprite::instanceOf(className);
-}
-
 NewFontSprite::Glyph NewFontSprite::glyphOf(const lang::Image* table, unsigned char c) {
     Glyph g;
     if (!table || !table->hasPixels() || c < firstCode)
@@ -73,8 +69,7 @@ void NewFontSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) 
     if (!ints || ints->size() < 2)
         return;
     auto imageAt = [&](int i) -> lang::Image* {
-        lang::Object* o = objects && objects->size() > i ? objects->get(i) : nullptr;
-        return o && o->instanceOf("Image") ? static_cast<lang::Image*>(o) : nullptr;
+        return lang::as<lang::Image>(objects && objects->size() > i ? objects->get(i) : nullptr);
     };
     setImage(imageAt(0));
     setGlyphs(imageAt(1));

@@ -25,7 +25,8 @@ namespace engine {
 // The text fields are guarded by the sprite's monitor, which comes before
 // the dirty lock.
 class NewFontSprite : public Sprite {
-public:
+    LANG_CLASS(NewFontSprite, Sprite);
+
     // Ticks between caret blinks.
     static constexpr int caretPeriod = 20;
 
@@ -53,8 +54,6 @@ public:
     void setAlign(int align);
     lang::String getText();
     bool isCaretVisible();
-
-    bool instanceOf(const char* className) const override;
 
 private:
     struct Glyph;

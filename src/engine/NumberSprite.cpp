@@ -125,11 +125,6 @@ NumberSprite::NumberSprite() : separators(localeSeparators()) {
 
 NumberSprite::~NumberSprite() = default;
 
-bool NumberSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "NumberSprite") ||
-           AnimateSprite::instanceOf(className);
-}
-
 int NumberSprite::cellsPerStrip(int style) {
     return style == stylePlain ? 10 : 15;
 }
@@ -143,8 +138,7 @@ void NumberSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (ints->size() > 4)
         setStyle(ints->get(4));
     setValue(ints->size() > 3 ? ints->get(3) : 0);
-    lang::Object* first = objects && objects->size() > 0 ? objects->get(0) : nullptr;
-    setImage(first && first->instanceOf("Image") ? static_cast<lang::Image*>(first) : nullptr);
+    setImage(lang::as<lang::Image>(objects && objects->size() > 0 ? objects->get(0) : nullptr));
 }
 
 NumberSprite::Layout NumberSprite::snapshot() {

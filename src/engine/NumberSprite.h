@@ -21,7 +21,8 @@ namespace engine {
 // The number fields are guarded by the sprite's monitor, which comes before
 // the dirty lock.
 class NumberSprite : public AnimateSprite {
-public:
+    LANG_CLASS(NumberSprite, AnimateSprite);
+
     // The styles, as a data file's ints[4] names them; anything else groups.
     static constexpr int styleGrouped = 0;
     static constexpr int stylePlain = 1;
@@ -81,8 +82,6 @@ public:
     void setAlign(int align);
     // Replaces the locale's separator cells for this sprite.
     void setSeparators(const Separators& cells);
-
-    bool instanceOf(const char* className) const override;
 
 private:
     struct Layout;

@@ -49,10 +49,6 @@ RichTTYSprite::RichTTYSprite() : colourCache(lang::adopt(new lang::Hashtable()))
 
 RichTTYSprite::~RichTTYSprite() = default;
 
-bool RichTTYSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "RichTTYSprite") || Sprite::instanceOf(className);
-}
-
 int RichTTYSprite::packColour(int rgb) {
     return packNibbles((rgb >> 20) & 0xF, (rgb >> 12) & 0xF, (rgb >> 4) & 0xF);
 }

@@ -31,7 +31,8 @@ namespace engine {
 // thread paints: all of them hold this sprite's monitor, which comes after the
 // canvas lock and before the sprite's dirty lock.
 class RichTTYSprite : public Sprite {
-public:
+    LANG_CLASS(RichTTYSprite, Sprite);
+
     static constexpr int columnsMax = 1024;
     static constexpr int historyMax = 251;
     static constexpr int boldBit = 1 << 16;
@@ -71,8 +72,6 @@ public:
     lang::Font* getFont(int style) const { return fonts[static_cast<size_t>(style & 3)].get(); }
     static int packColour(int rgb);
     static lang::Color cellColour(int32_t cell);
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void putChar(int ch);

@@ -33,10 +33,6 @@ Sprite::Sprite() = default;
 
 Sprite::~Sprite() = default;
 
-bool Sprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "Sprite") || SpriteBase::instanceOf(className);
-}
-
 void Sprite::unite(Rectangle& target, const Rectangle& addend) {
     if (addend.width <= 0 || addend.height <= 0)
         return;
@@ -52,15 +48,13 @@ void Sprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
         return;
     Ref<lang::Image> picture;
     if (objects && objects->size() > 0) {
-        lang::Object* first = objects->get(0);
-        lang::Object* second = objects->size() > 1 ? objects->get(1) : nullptr;
-        if (first && first->instanceOf("Image")) {
-            auto* source = static_cast<lang::Image*>(first);
-            if (second && second->instanceOf("Image")) {
+        if (auto* source = lang::as<lang::Image>(objects->get(0))) {
+            if (auto* mask =
+                    lang::as<lang::Image>(objects->size() > 1 ? objects->get(1) : nullptr)) {
                 // A masked copy keeps both names, so reloading it can load the
                 // picture and the mask again.
                 picture = source->copy();
-                picture->applyMask(*static_cast<lang::Image*>(second));
+                picture->applyMask(*mask);
             } else {
                 picture = source;
             }

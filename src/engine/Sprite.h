@@ -20,7 +20,8 @@ namespace engine {
 // settings are guarded by the dirty lock (the monitor of `dirtyRect`), which
 // comes after the lock of any sprite list in the lock order.
 class Sprite : public SpriteBase {
-public:
+    LANG_CLASS(Sprite, SpriteBase);
+
     Sprite();
     ~Sprite() override;
     Sprite(const Sprite&) = delete;
@@ -88,8 +89,6 @@ public:
     // Unites `addend` into `target`: an addend without area is ignored, an
     // empty target takes the addend as it is.
     static void unite(lang::Rectangle& target, const lang::Rectangle& addend);
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // How far left of its anchor a run `width` wide starts for alignment

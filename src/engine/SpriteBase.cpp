@@ -14,8 +14,4 @@ bool SpriteBase::updateInto(int time, lang::Rectangle& rect, lang::Region& regio
     return true;
 }
 
-bool SpriteBase::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "SpriteBase") || Object::instanceOf(className);
-}
-
 } // namespace engine

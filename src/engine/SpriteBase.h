@@ -16,7 +16,8 @@ namespace engine {
 // Root of every sprite: the sprite's name and the operations the render
 // thread and the data loader drive. Coordinates are in the parent's space.
 class SpriteBase : public lang::Object {
-public:
+    LANG_CLASS(SpriteBase, lang::Object);
+
     using lang::Object::notify;
 
     // Takes the data file's arguments: images (or null) and integers.
@@ -39,8 +40,6 @@ public:
 
     const lang::String& getName() const { return name; }
     void setName(const lang::String& newName) { name = newName; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     lang::String name;

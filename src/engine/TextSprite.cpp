@@ -37,10 +37,6 @@ TextSprite::TextSprite(lang::Font* newFont, const Color& newColour, const Color&
 
 TextSprite::~TextSprite() = default;
 
-bool TextSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "TextSprite") || Sprite::instanceOf(className);
-}
-
 void TextSprite::configure(lang::ObjectArray*, lang::IntArray* ints) {
     if (!ints || ints->size() < 2)
         return;

@@ -27,7 +27,8 @@ namespace engine {
 // a time (the game thread under the canvas lock); paint runs on the render
 // thread and sees each change whole.
 class TextSprite : public Sprite {
-public:
+    LANG_CLASS(TextSprite, Sprite);
+
     static constexpr int caretPeriod = 20;
 
     // A 14-pixel default face, white on a black shadow colour, plain: the
@@ -62,8 +63,6 @@ public:
     bool isCaretVisible() const { return caretOn && caretVisible; }
     // The pre-rendered image, or null while the text is drawn directly.
     lang::Ref<lang::Image> getRendered();
-
-    bool instanceOf(const char* className) const override;
 
 private:
     // Width, height and caret width from the font and text.

@@ -37,10 +37,6 @@ TiledSprite::TiledSprite() = default;
 
 TiledSprite::~TiledSprite() = default;
 
-bool TiledSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "TiledSprite") || Sprite::instanceOf(className);
-}
-
 void TiledSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (!ints)
         return;
@@ -52,9 +48,8 @@ void TiledSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
         return;
     lang::Image* picture = nullptr;
     if (withImage) {
-        lang::Object* first = objects->get(0);
-        if (first && first->instanceOf("Image"))
-            picture = static_cast<lang::Image*>(first);
+        if (auto* first = lang::as<lang::Image>(objects->get(0)))
+            picture = first;
     }
     const bool hasOffsets = n >= base + 6;
     const bool hasGaps = n >= base + 8;

@@ -16,7 +16,8 @@ namespace engine {
 // The fade state is guarded by the sprite's own monitor, taken before the
 // dirty lock; the listener is called after both are released.
 class TiledSprite : public Sprite {
-public:
+    LANG_CLASS(TiledSprite, Sprite);
+
     TiledSprite();
     ~TiledSprite() override;
 
@@ -57,8 +58,6 @@ public:
     int getGapY() const { return gapY; }
     int getTargetAlpha();
     int getFadeSteps();
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void paintTiles(lang::Graphics& g, lang::Image* picture);

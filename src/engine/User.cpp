@@ -106,10 +106,6 @@ User::~User() {
     close();
 }
 
-bool User::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "User") || Object::instanceOf(className);
-}
-
 const char* User::getSettingsPath() const {
     return key ? key->getPath().c_str() : "";
 }

@@ -30,7 +30,8 @@ namespace engine {
 // nothing (the setters report it to callers that care). Safe to call from
 // several threads; each call holds the object's monitor.
 class User : public lang::Object {
-public:
+    LANG_CLASS(User, lang::Object);
+
     static constexpr const char* vendorKey = "Lumora";
     static constexpr int scoresPerMode = 10;
     static constexpr int chunkSize = 4096;
@@ -98,8 +99,6 @@ public:
     // The settings file in use, or "" when no key is open or none can be had.
     const char* getSettingsPath() const;
     int getStoredCount() const { return storedCount; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     using Change = std::function<bool(platform::SettingsDocument&)>;

@@ -275,8 +275,4 @@ bool AudioClip::isPlaying() {
     return channel >= 0 && e.isPlaying(channel) && !e.isPaused(channel);
 }
 
-bool AudioClip::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "AudioClip") || Object::instanceOf(className);
-}
-
 } // namespace lang

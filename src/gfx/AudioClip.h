@@ -12,7 +12,8 @@ namespace lang {
 // goes through this class under the one audio lock. While the engine is not
 // initialised every operation does nothing.
 class AudioClip : public Object {
-public:
+    LANG_CLASS(AudioClip, Object);
+
     static constexpr int kindSample = 0;
     static constexpr int kindStream = 1;
     static constexpr int kindMusic = 2;
@@ -62,8 +63,6 @@ public:
     bool isLoadFailed() const { return loadFailed; }
     bool hasHandle() const { return static_cast<bool>(handle); }
     const String& getName() const { return name; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     bool loadLocked(int newKind);

@@ -71,10 +71,6 @@ BitmapScaler::BitmapScaler(Image* source) : image(source) {}
 
 BitmapScaler::~BitmapScaler() = default;
 
-bool BitmapScaler::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "BitmapScaler") || Object::instanceOf(className);
-}
-
 bool BitmapScaler::prepare(const Rectangle* srcRect) {
     result = nullptr;
     pixels = image ? image->getPixels() : nullptr;

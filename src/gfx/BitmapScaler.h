@@ -17,7 +17,8 @@ class Rectangle;
 // adds a reference, so a caller that keeps it may keep it past the next call.
 // A scaler is used by one thread at a time.
 class BitmapScaler : public Object {
-public:
+    LANG_CLASS(BitmapScaler, Object);
+
     // Keeps `image` (counted). The pixels are looked up at every call, so an
     // image unloaded in between gives null results instead of stale reads.
     explicit BitmapScaler(Image* image);
@@ -41,8 +42,6 @@ public:
     // empty, the angle or factor is not finite, or the factor is too small or
     // too large for 16.16 coefficients.
     Ref<Image> rotate(double angle, const Rectangle* srcRect, int mode, double factor);
-
-    bool instanceOf(const char* className) const override;
 
 private:
     // Loads the pixel buffer and the source rectangle; false when there is

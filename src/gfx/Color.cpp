@@ -9,13 +9,8 @@ Color::Color(int red, int green, int blue)
 bool Color::equals(const Object* other) const {
     if (other == this)
         return true;
-    if (!other || !other->instanceOf("Color"))
-        return false;
-    return static_cast<const Color*>(other)->value == value;
-}
-
-bool Color::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Color") || Object::instanceOf(className);
+    const Color* c = as<Color>(other);
+    return c && c->value == value;
 }
 
 } // namespace lang

@@ -8,7 +8,8 @@ namespace lang {
 
 // One 32-bit ARGB colour value.
 class Color : public Object {
-public:
+    LANG_CLASS(Color, Object);
+
     // Transparent black (value 0).
     Color() = default;
     // Opaque: alpha 255. Channels are taken modulo 256.
@@ -23,7 +24,6 @@ public:
 
     int hashCode() const override { return static_cast<int>(value); }
     bool equals(const Object* other) const override;
-    bool instanceOf(const char* className) const override;
 
     uint32_t value = 0;
 };

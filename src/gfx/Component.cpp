@@ -258,10 +258,6 @@ Frame* Component::getFrame() {
     return parent ? parent->getFrame() : nullptr;
 }
 
-bool Component::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Component") || Object::instanceOf(className);
-}
-
 bool Component::postMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return platform::postMessage(windowId.load(), message, wParam, lParam);
 }

@@ -30,7 +30,8 @@ class Image;
 // The window holds one reference to its component from creation to its
 // final destruction; a child never holds its parent.
 class Component : public Object, private platform::WindowHandler {
-public:
+    LANG_CLASS(Component, Object);
+
     // The double-click interval in milliseconds, read once at start.
     static int doubleClickTime;
 
@@ -79,8 +80,6 @@ public:
     virtual bool create(Component* parent, const Rectangle& r);
     virtual intptr_t windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
     virtual Frame* getFrame();
-
-    bool instanceOf(const char* className) const override;
 
     platform::Window* getWindow() const { return hwnd; }
     // The window's id for posting from other threads; 0 without a window.

@@ -111,10 +111,6 @@ bool Cursor::isValid() const {
     return native && native->isValid();
 }
 
-bool Cursor::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Cursor") || Object::instanceOf(className);
-}
-
 void Cursor::createProgramCursors() {
     std::lock_guard<std::mutex> guard(sharedLock);
     for (int i = 0; i < 4; ++i)

@@ -16,7 +16,8 @@ namespace lang {
 // hourglass and the hand. A cursor the display cannot make (headless) still
 // exists and shows the default arrow.
 class Cursor : public Object {
-public:
+    LANG_CLASS(Cursor, Object);
+
     static constexpr int firstProgramCursor = 104;
     static constexpr int lastProgramCursor = 107;
     enum class System { arrow, wait, hand };
@@ -43,7 +44,6 @@ public:
     // Makes this the cursor shown (main thread).
     void show() const;
     bool isValid() const;
-    bool instanceOf(const char* className) const override;
 
 private:
     struct Pending;

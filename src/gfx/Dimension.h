@@ -7,13 +7,13 @@
 namespace lang {
 
 class Dimension : public Object {
-public:
+    LANG_CLASS(Dimension, Object);
+
     Dimension() = default;
     Dimension(int width, int height) : width(width), height(height) {}
 
     bool equals(const Object* other) const override;
     int hashCode() const override;
-    bool instanceOf(const char* className) const override;
 
     int32_t width = 0;
     int32_t height = 0;

@@ -14,10 +14,6 @@ Event::Event(Object* source, int32_t id, int32_t x, int32_t y, int32_t modifiers
 Event::Event(Object* source, int32_t id, Object* arg)
     : id(id), when(platform::messageClockNow()), source(source), target(source), arg(arg) {}
 
-bool Event::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Event") || Object::instanceOf(className);
-}
-
 Ref<String> Event::toString() const {
     char text[96];
     std::snprintf(text, sizeof text, "lang.Event[id=%d,x=%d,y=%d,key=%d,mods=%d,clicks=%d]", id, x,

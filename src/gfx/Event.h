@@ -9,7 +9,8 @@ namespace lang {
 // An input event or a named command. Mouse events carry client coordinates;
 // key events carry the virtual-key code in x and the key code in key.
 class Event : public Object {
-public:
+    LANG_CLASS(Event, Object);
+
     static constexpr int32_t mouseDown = 1;
     static constexpr int32_t mouseMove = 2;
     static constexpr int32_t mouseUp = 3;
@@ -39,7 +40,6 @@ public:
     // A named command (id 7) from `source` carrying `arg` (a String name).
     Event(Object* source, int32_t id, Object* arg);
 
-    bool instanceOf(const char* className) const override;
     Ref<String> toString() const override;
 
     int32_t id = 0;

@@ -1,9 +1,3 @@
 #include "gfx/FancyHelper.h"
 
-namespace lang {
-
-bool FancyHelper::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "FancyHelper") || Object::instanceOf(className);
-}
-
-} // namespace lang
+namespace lang {} // namespace lang

@@ -9,7 +9,8 @@ namespace lang {
 // The composition settings of a GraphicsI: tint, opacity level and drop
 // shadow, plus the description of the image being drawn (filled by drawImage).
 class FancyHelper : public Object {
-public:
+    LANG_CLASS(FancyHelper, Object);
+
     // Sets the level and the three tints at once.
     void setTint(int newLevel, int red, int green, int blue) {
         level = newLevel;
@@ -18,7 +19,6 @@ public:
         tintBlue = blue;
     }
     bool isTinted() const { return tintRed != 128 || tintGreen != 128 || tintBlue != 128; }
-    bool instanceOf(const char* className) const override;
 
     // Per-channel multipliers in 128ths; 128 leaves the channel unchanged.
     int32_t tintRed = 128;

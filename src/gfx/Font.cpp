@@ -61,8 +61,4 @@ int Font::charAdvance(unsigned char c) const {
     return g ? g->advance : 0;
 }
 
-bool Font::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Font") || Object::instanceOf(className);
-}
-
 } // namespace lang

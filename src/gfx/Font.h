@@ -21,7 +21,8 @@ class FontMetrics;
 // without internal leading) and style bits. A font whose face cannot be opened
 // is valid as an object but draws and measures nothing.
 class Font : public Object {
-public:
+    LANG_CLASS(Font, Object);
+
     static constexpr int BOLD = 1;
     static constexpr int ITALIC = 2;
     static constexpr int UNDERLINE = 4;
@@ -79,8 +80,6 @@ public:
     int charAdvance(unsigned char c) const;
 
     static int greyLevel(uint8_t coverage) { return (coverage * 64 + 127) / 255; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void open();

@@ -25,8 +25,4 @@ int FontMetrics::charsWidth(const char* chars, int offset, int count) const {
     return width;
 }
 
-bool FontMetrics::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "FontMetrics") || Object::instanceOf(className);
-}
-
 } // namespace lang

@@ -14,7 +14,8 @@ class Font;
 // once when the metrics are made; measuring needs no further font access, so
 // the metrics stay usable after the font is gone.
 class FontMetrics : public Object {
-public:
+    LANG_CLASS(FontMetrics, Object);
+
     explicit FontMetrics(const Font& font);
 
     int getAscent() const { return ascent; }
@@ -25,8 +26,6 @@ public:
     int stringWidth(const String& s) const;
     // Width of count characters from offset; 0 for a count of 0 or less.
     int charsWidth(const char* chars, int offset, int count) const;
-
-    bool instanceOf(const char* className) const override;
 
 private:
     int32_t ascent;

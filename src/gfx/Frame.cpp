@@ -148,10 +148,6 @@ Frame* Frame::getFrame() {
     return this;
 }
 
-bool Frame::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Frame") || Component::instanceOf(className);
-}
-
 bool Frame::restoreFocus(bool active) {
     uint32_t focusId = focusWindow.load();
     if (!active || focusId == 0 || !hwnd)

@@ -11,7 +11,8 @@ namespace lang {
 // aspect kept). Closing asks onClose() and leaves the window open; the destroy
 // request (postDestroy) destroys it on the main thread.
 class Frame : public Component {
-public:
+    LANG_CLASS(Frame, Component);
+
     static constexpr const char* fullScreenFailedText = "Unable to switch to Fullscreen mode.";
     static constexpr const char* errorTitle = "Lumora Error";
 
@@ -33,7 +34,6 @@ public:
     bool create(Component* parent, const Rectangle& r) override;
     intptr_t windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     Frame* getFrame() override;
-    bool instanceOf(const char* className) const override;
 
     // Posts the set-focus request to the remembered focus window when the
     // frame becomes active and that window lies inside it; true if posted.

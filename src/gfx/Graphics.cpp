@@ -7,10 +7,6 @@ namespace lang {
 
 int Graphics::curveSteps = 32;
 
-bool Graphics::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Graphics") || Object::instanceOf(className);
-}
-
 int Graphics::getDesktopColorDepth() {
     return platform::desktopColourDepth();
 }

@@ -18,7 +18,8 @@ class Region;
 // The drawing interface. Coordinates are moved by the translation first.
 // A Graphics is used by one thread at a time.
 class Graphics : public Object {
-public:
+    LANG_CLASS(Graphics, Object);
+
     static constexpr int modeNormal = 0;
     static constexpr int modeAdditive = 1;
 
@@ -72,8 +73,6 @@ public:
     // Null where the target does no composition of its own.
     virtual FancyHelper* getFancyHelper() = 0;
     virtual void prepare() = 0;
-
-    bool instanceOf(const char* className) const override;
 
     // Desktop queries. Colour depth is the bits a pixel occupies (32 for the
     // usual 8-8-8 desktop); font smoothing is always available here, since

@@ -154,8 +154,4 @@ void GraphicsI::fillRect(int x, int y, int w, int h) {
             std::clamp(h, 0, INT32_MAX / 4), tinted);
 }
 
-bool GraphicsI::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "GraphicsI") || GraphicsW::instanceOf(className);
-}
-
 } // namespace lang

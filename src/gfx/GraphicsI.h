@@ -9,7 +9,8 @@ namespace lang {
 // Keeps its own clip rectangle (the whole image at first) beside the clip
 // region; images are composed once per rectangle of their intersection.
 class GraphicsI : public GraphicsW {
-public:
+    LANG_CLASS(GraphicsI, GraphicsW);
+
     // Adds a reference to the image.
     explicit GraphicsI(Image* image);
 
@@ -24,7 +25,6 @@ public:
     FancyHelper* getFancyHelper() override;
 
     Image* getImage() const { return target.get(); }
-    bool instanceOf(const char* className) const override;
 
 private:
     void composeAt(Image* img, int dx, int dy, bool shadowOnly);

@@ -598,8 +598,4 @@ void GraphicsW::translate(int dx, int dy) {
     originY = toDevice(dy, originY);
 }
 
-bool GraphicsW::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "GraphicsW") || Graphics::instanceOf(className);
-}
-
 } // namespace lang

@@ -16,7 +16,8 @@ namespace lang {
 // bitmap form), creates a GraphicsW on it for painting and presents the
 // changed area from it. Nothing here touches the window system.
 class GraphicsW : public Graphics {
-public:
+    LANG_CLASS(GraphicsW, Graphics);
+
     // Adds a reference to the surface; a null or empty surface draws nothing.
     explicit GraphicsW(Image* surface);
     ~GraphicsW() override;
@@ -52,8 +53,6 @@ public:
     void translate(int dx, int dy) override;
     FancyHelper* getFancyHelper() override { return nullptr; }
     void prepare() override {}
-
-    bool instanceOf(const char* className) const override;
 
     uint32_t getColor() const { return color; }
     int getMode() const { return mode; }

@@ -197,8 +197,4 @@ void Image::freePixels() {
     bitmap = false;
 }
 
-bool Image::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Image") || Object::instanceOf(className);
-}
-
 } // namespace lang

@@ -20,7 +20,8 @@ struct DecodedImage;
 // pixel buffer itself is the same in both forms, so getPixels() stays valid
 // across getDC(); only dispose() frees it.
 class Image : public Object {
-public:
+    LANG_CLASS(Image, Object);
+
     // Loads `name`: "+key" from the registered resource files, anything else
     // as a file path (a missing file gives an empty image, no exception).
     // "a|b" loads a and applies b as its mask. The image keeps `name`.
@@ -74,8 +75,6 @@ public:
     // mask again) after dispose(). An image that still has pixels, or has no
     // name to load from, stays as it is.
     void reload();
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void load(const String& path);

@@ -8,9 +8,9 @@ namespace lang {
 // copies of a ball). Like every ObjectArray it does not count its elements:
 // whoever fills it keeps the images alive.
 class ImageArray : public ObjectArray {
-public:
+    LANG_CLASS(ImageArray, ObjectArray);
+
     using ObjectArray::ObjectArray;
-    bool instanceOf(const char* className) const override;
 };
 
 } // namespace lang

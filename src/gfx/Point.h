@@ -7,13 +7,13 @@
 namespace lang {
 
 class Point : public Object {
-public:
+    LANG_CLASS(Point, Object);
+
     Point() = default;
     Point(int x, int y) : x(x), y(y) {}
 
     bool equals(const Object* other) const override;
     int hashCode() const override;
-    bool instanceOf(const char* className) const override;
 
     int32_t x = 0;
     int32_t y = 0;

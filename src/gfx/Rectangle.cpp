@@ -13,14 +13,8 @@ int Rectangle::hashCode() const {
 bool Rectangle::equals(const Object* other) const {
     if (other == this)
         return true;
-    if (!other || !other->instanceOf("Rectangle"))
-        return false;
-    const Rectangle* r = static_cast<const Rectangle*>(other);
-    return r->x == x && r->y == y && r->width == width && r->height == height;
-}
-
-bool Rectangle::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Rectangle") || Object::instanceOf(className);
+    const Rectangle* r = as<Rectangle>(other);
+    return r && r->x == x && r->y == y && r->width == width && r->height == height;
 }
 
 void Rectangle::add(const Rectangle& r) {

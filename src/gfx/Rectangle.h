@@ -7,7 +7,8 @@
 namespace lang {
 
 class Rectangle : public Object {
-public:
+    LANG_CLASS(Rectangle, Object);
+
     Rectangle() = default;
     Rectangle(int x, int y, int width, int height) : x(x), y(y), width(width), height(height) {}
     Rectangle(const Rectangle& other)
@@ -21,7 +22,6 @@ public:
     int hashCode() const override;
     // True for the same object or another Rectangle with equal fields.
     bool equals(const Object* other) const override;
-    bool instanceOf(const char* className) const override;
 
     void setBounds(int nx, int ny, int w, int h) {
         x = nx;

@@ -45,8 +45,4 @@ void Region::set(const platform::PixelRegion& pixels) {
     handle = std::make_unique<platform::PixelRegion>(pixels);
 }
 
-bool Region::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "Region") || Object::instanceOf(className);
-}
-
 } // namespace lang

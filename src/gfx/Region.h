@@ -13,7 +13,8 @@ class Rectangle;
 // intersects() treats as "no restriction"; the first rectangle added creates
 // the handle.
 class Region : public Object {
-public:
+    LANG_CLASS(Region, Object);
+
     Region() = default;
     Region(const Region& other);
     ~Region() override;
@@ -31,7 +32,6 @@ public:
 
     // Replaces the region by a copy of `pixels`.
     void set(const platform::PixelRegion& pixels);
-    bool instanceOf(const char* className) const override;
 
 private:
     std::unique_ptr<platform::PixelRegion> handle;

@@ -139,8 +139,4 @@ Ref<Graphics> WindowGraphics::create() {
     return g;
 }
 
-bool WindowGraphics::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "WindowGraphics") || GraphicsW::instanceOf(className);
-}
-
 } // namespace lang

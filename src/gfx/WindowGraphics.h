@@ -20,7 +20,8 @@ namespace lang {
 // on the surface's pixels. The frame buffer is shared: once the window is
 // gone, drawing still lands in the surface and simply is not shown.
 class WindowGraphics : public GraphicsW {
-public:
+    LANG_CLASS(WindowGraphics, GraphicsW);
+
     // Adds a reference to the surface. A frame buffer of another size than
     // the surface is not used (nothing is presented).
     WindowGraphics(Image* surface, std::shared_ptr<platform::FrameBuffer> frameBuffer);
@@ -35,8 +36,6 @@ public:
     void drawLine(int x1, int y1, int x2, int y2) override;
     void fillCurve(const Point* points, int count, double scale) override;
     Ref<Graphics> create() override;
-
-    bool instanceOf(const char* className) const override;
 
 private:
     // Copies the clip boxes' overlap with `touched` (device coordinates)

@@ -70,8 +70,4 @@ int BufferedReader::skip(int n) {
     return n;
 }
 
-bool BufferedReader::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "BufferedReader") || Reader::instanceOf(className);
-}
-
 } // namespace lang

@@ -7,7 +7,8 @@ namespace lang {
 // Adds a 1,024-byte buffer in front of a reader; destroying it closes the
 // reader and drops the reference to it.
 class BufferedReader : public Reader {
-public:
+    LANG_CLASS(BufferedReader, Reader);
+
     static constexpr int bufferSize = 1024;
 
     explicit BufferedReader(Reader* reader);
@@ -22,8 +23,6 @@ public:
     bool ready() override;
     void reset() override;
     int skip(int n) override;
-
-    bool instanceOf(const char* className) const override;
 
 private:
     bool refill();

@@ -48,9 +48,4 @@ int ByteArrayInputStream::skip(int n) {
     return moved;
 }
 
-bool ByteArrayInputStream::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ByteArrayInputStream") ||
-           InputStream::instanceOf(className);
-}
-
 } // namespace lang

@@ -8,7 +8,8 @@ namespace lang {
 // A stream over bytes in memory: either memory the caller keeps alive, or the
 // bytes of a resource entry, which the stream keeps until it is destroyed.
 class ByteArrayInputStream : public InputStream {
-public:
+    LANG_CLASS(ByteArrayInputStream, InputStream);
+
     // A negative size counts as 0.
     ByteArrayInputStream(const uint8_t* data, int size);
     // The entry named by key in the registered resource files, after one
@@ -31,8 +32,6 @@ public:
     int getPosition() const { return position; }
     // The resource entry behind the stream, or null (borrowed).
     ResourceItem* getItem() const { return item; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     const uint8_t* data = nullptr;

@@ -98,8 +98,4 @@ int64_t FileInputStream::length() const {
     return info.st_size;
 }
 
-bool FileInputStream::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "FileInputStream") || InputStream::instanceOf(className);
-}
-
 } // namespace lang

@@ -11,7 +11,8 @@ namespace lang {
 // followed by the path; read() throws "File error" when the file reports a read
 // error. Data names may use '\' between folders.
 class FileInputStream : public InputStream {
-public:
+    LANG_CLASS(FileInputStream, InputStream);
+
     explicit FileInputStream(const char* path);
     explicit FileInputStream(const String& path);
     // Opens directory + '/' + name ('/' omitted when directory is empty or
@@ -36,8 +37,6 @@ public:
     int64_t length() const;
     // The path that was opened.
     const String& getPath() const { return path; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void open();

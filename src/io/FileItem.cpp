@@ -11,8 +11,4 @@ void FileItem::adoptData(uint8_t* bytes) {
     data = bytes;
 }
 
-bool FileItem::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "FileItem") || ResourceItem::instanceOf(className);
-}
-
 } // namespace lang

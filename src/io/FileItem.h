@@ -7,7 +7,8 @@ namespace lang {
 // An entry of a container file. The directory holds items without data (only
 // where the bytes are); a lookup hands out an item that owns a copy of them.
 class FileItem : public ResourceItem {
-public:
+    LANG_CLASS(FileItem, ResourceItem);
+
     FileItem(uint32_t offset, uint32_t size) : size(size), offset(offset) {}
     ~FileItem() override;
     FileItem(const FileItem&) = delete;
@@ -20,8 +21,6 @@ public:
 
     // Takes over a buffer made with new[] holding the entry's bytes.
     void adoptData(uint8_t* bytes);
-
-    bool instanceOf(const char* className) const override;
 
 private:
     uint8_t* data = nullptr;

@@ -4,10 +4,6 @@
 
 namespace lang {
 
-bool InputStream::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "InputStream") || Object::instanceOf(className);
-}
-
 Ref<ByteArray> readAll(InputStream& in) {
     auto buffer = adopt(new ByteArray(8192));
     int used = 0;

@@ -11,7 +11,8 @@ namespace lang {
 // thread at a time. Every condition other than a file that cannot be opened or
 // reports a read error is a short or empty read.
 class InputStream : public Object {
-public:
+    LANG_CLASS(InputStream, Object);
+
     // Reads up to length bytes to buffer + offset; returns the number read (0 at
     // the end or after close).
     virtual int read(uint8_t* buffer, int offset, int length) = 0;
@@ -22,8 +23,6 @@ public:
     virtual void reset() = 0;
     // Moves forward up to n bytes (n < 0 counts as 0); returns how far it moved.
     virtual int skip(int n) = 0;
-
-    bool instanceOf(const char* className) const override;
 };
 
 // Reads everything left in the stream into a new array sized to fit, owned by

@@ -38,8 +38,4 @@ int InputStreamReader::skip(int n) {
     return stream ? stream->skip(n) : 0;
 }
 
-bool InputStreamReader::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "InputStreamReader") || Reader::instanceOf(className);
-}
-
 } // namespace lang

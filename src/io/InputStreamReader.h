@@ -7,7 +7,8 @@ namespace lang {
 // Forwards every operation to its stream; destroying the reader closes the
 // stream and drops the reader's reference to it.
 class InputStreamReader : public Reader {
-public:
+    LANG_CLASS(InputStreamReader, Reader);
+
     explicit InputStreamReader(InputStream* stream);
     ~InputStreamReader() override;
     InputStreamReader(const InputStreamReader&) = delete;
@@ -20,8 +21,6 @@ public:
     bool ready() override { return true; }
     void reset() override;
     int skip(int n) override;
-
-    bool instanceOf(const char* className) const override;
 
 private:
     Ref<InputStream> stream;

@@ -8,7 +8,8 @@ namespace lang {
 // A character view of a byte source. Characters are 8-bit: read() gives 0 to
 // 255, or -1 at the end. Used by one thread at a time.
 class Reader : public Object {
-public:
+    LANG_CLASS(Reader, Object);
+
     virtual void close() = 0;
     // Reads up to length characters to buffer + offset; returns the number read.
     virtual int read(char* buffer, int offset, int length) = 0;
@@ -18,8 +19,6 @@ public:
     virtual bool ready() = 0;
     virtual void reset() = 0;
     virtual int skip(int n) = 0;
-
-    bool instanceOf(const char* className) const override;
 };
 
 } // namespace lang

@@ -44,10 +44,6 @@ Ref<ResourceItem> ResourceFile::find(const String& name) const {
     return header->readEntry(name);
 }
 
-bool ResourceFile::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ResourceFile") || Object::instanceOf(className);
-}
-
 void registerResourceFile(const String& path) {
     auto file = adopt(new ResourceFile(path));
     std::unique_lock guard(listLock());

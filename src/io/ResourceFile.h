@@ -11,7 +11,8 @@ namespace lang {
 // ending in ".dll" or ".DLL"). Modules cannot be loaded on this platform, so a
 // module's lookups find nothing.
 class ResourceFile : public Object {
-public:
+    LANG_CLASS(ResourceFile, Object);
+
     // Resolves a container's path through the search path (program directory,
     // then working directory) and reads its directory. Throws an Exception
     // "Error Opening " + path when the file cannot be opened.
@@ -26,8 +27,6 @@ public:
     // The container's header, or null for a module (borrowed).
     ResourceFileHeader* getHeader() const { return header.get(); }
     bool isContainerFile() const { return isContainer != 0; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     friend void registerResourceFile(const String& path);

@@ -91,8 +91,4 @@ Ref<FileItem> ResourceFileHeader::readEntry(const String& name) {
     return result;
 }
 
-bool ResourceFileHeader::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ResourceFileHeader") || Object::instanceOf(className);
-}
-
 } // namespace lang

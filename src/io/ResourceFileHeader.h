@@ -19,7 +19,8 @@ namespace lang {
 // costs no more memory than the file's own size), and an entry whose bytes lie
 // outside the file is kept in the directory but can never be read.
 class ResourceFileHeader : public Object {
-public:
+    LANG_CLASS(ResourceFileHeader, Object);
+
     // Throws an Exception "Error Opening " + path when the file cannot be opened.
     explicit ResourceFileHeader(const String& path);
     ~ResourceFileHeader() override;
@@ -46,8 +47,6 @@ public:
     // False when the header or directory ended before all it declares was read.
     bool isComplete() const { return complete; }
     int64_t getFileLength() const { return fileLength; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     struct Entry {

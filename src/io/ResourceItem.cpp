@@ -1,9 +1,3 @@
 #include "io/ResourceItem.h"
 
-namespace lang {
-
-bool ResourceItem::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "ResourceItem") || Object::instanceOf(className);
-}
-
-} // namespace lang
+namespace lang {} // namespace lang

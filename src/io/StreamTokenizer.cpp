@@ -261,8 +261,4 @@ Ref<String> StreamTokenizer::toString() const {
     }
 }
 
-bool StreamTokenizer::instanceOf(const char* className) const {
-    return ansiEqualsIgnoreCase(className, "StreamTokenizer") || Object::instanceOf(className);
-}
-
 } // namespace lang

@@ -17,7 +17,8 @@ namespace lang {
 // in lineNumber and, when line ends are significant, is reported as one), so
 // files with LF line ends read exactly like files with CR LF ones.
 class StreamTokenizer : public Object {
-public:
+    LANG_CLASS(StreamTokenizer, Object);
+
     // Character types.
     static constexpr uint8_t typeWord = 0;
     static constexpr uint8_t typeWhitespace = 1;
@@ -62,7 +63,6 @@ public:
     // The current token as a new string: the word, the number (9 significant
     // digits), "EOL", "EOF" or the one character.
     Ref<String> toString() const override;
-    bool instanceOf(const char* className) const override;
 
     int ttype = TT_WORD;
     String sval;

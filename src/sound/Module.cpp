@@ -76,8 +76,4 @@ bool Module::rewindDecoder() {
     return started;
 }
 
-bool Module::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "Module") || Object::instanceOf(className);
-}
-
 } // namespace sound

@@ -11,7 +11,8 @@ namespace sound {
 // ring, so it plays through the mixer as one more voice with its own volume
 // and playback rate.
 class Module : public BufferedSource {
-public:
+    LANG_CLASS(Module, lang::Object);
+
     ~Module() override;
 
     // Null when the data is not a module the renderer understands. The memory
@@ -21,8 +22,6 @@ public:
 
     // The mixer voice that plays the module, -1 when none.
     std::atomic<int> voice{-1};
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     int decode(int16_t* out, int frames) override;

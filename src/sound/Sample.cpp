@@ -51,8 +51,4 @@ Ref<Sample> Sample::decode(SoundEngine* engine, SoundFile* file) {
     return sample;
 }
 
-bool Sample::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "Sample") || Object::instanceOf(className);
-}
-
 } // namespace sound

@@ -13,7 +13,8 @@ namespace sound {
 // at the source's own rate. Immutable once loaded, so the mixer reads it
 // without a lock; destroying it first takes it off every channel.
 class Sample : public lang::Object {
-public:
+    LANG_CLASS(Sample, lang::Object);
+
     // Longest sample accepted: about six minutes at 44.1 kHz.
     static constexpr int maxFrames = 1 << 24;
 
@@ -28,8 +29,6 @@ public:
     int getChannels() const { return channels; }
     int getFrames() const { return frames; }
     const int16_t* getData() const { return pcm.data(); }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     explicit Sample(SoundEngine* engine) : engine(engine) {}

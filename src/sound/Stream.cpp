@@ -36,8 +36,4 @@ bool Stream::rewindDecoder() {
     return file->rewind();
 }
 
-bool Stream::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "Stream") || Object::instanceOf(className);
-}
-
 } // namespace sound

@@ -8,7 +8,8 @@ namespace sound {
 
 // A WAV or Ogg Vorbis sound decoded incrementally while it plays.
 class Stream : public BufferedSource {
-public:
+    LANG_CLASS(Stream, lang::Object);
+
     ~Stream() override;
 
     // Null when the data is not a readable sound or holds no frames. The
@@ -16,8 +17,6 @@ public:
     // unchanged until the stream is destroyed.
     static lang::Ref<Stream> open(SoundEngine* engine, const void* data, size_t size);
     static lang::Ref<Stream> openFile(SoundEngine* engine, const char* path);
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     int decode(int16_t* out, int frames) override;

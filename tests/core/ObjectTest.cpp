@@ -11,19 +11,15 @@ using lang::Ref;
 namespace {
 
 struct Counted : Object {
+    LANG_CLASS(Counted, Object);
     explicit Counted(int* destroyed) : destroyed(destroyed) {}
     ~Counted() override { ++*destroyed; }
-    bool instanceOf(const char* name) const override {
-        return lang::ansiEqualsIgnoreCase(name, "Counted") || Object::instanceOf(name);
-    }
     int* destroyed;
 };
 
 struct Derived : Counted {
+    LANG_CLASS(Derived, Counted);
     using Counted::Counted;
-    bool instanceOf(const char* name) const override {
-        return lang::ansiEqualsIgnoreCase(name, "Derived") || Counted::instanceOf(name);
-    }
 };
 
 } // namespace
@@ -86,9 +82,7 @@ TEST(ObjectTest, DefaultsOfTheRootClass) {
 
 namespace {
 struct Widget : Object {
-    bool instanceOf(const char* name) const override {
-        return lang::ansiEqualsIgnoreCase(name, "Widget") || Object::instanceOf(name);
-    }
+    LANG_CLASS(Widget, Object);
 };
 LANG_REGISTER_CLASS(Widget);
 } // namespace
