@@ -19,17 +19,11 @@ ButtonSprite::ButtonSprite() {
 
 ButtonSprite::~ButtonSprite() = default;
 
-bool ButtonSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "ButtonSprite") ||
-           AnimateSprite::instanceOf(className);
-}
-
 void ButtonSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (!ints || ints->size() < 7)
         return;
-    lang::Object* first = objects && objects->size() > 0 ? objects->get(0) : nullptr;
     lang::Image* picture =
-        first && first->instanceOf("Image") ? static_cast<lang::Image*>(first) : nullptr;
+        lang::as<lang::Image>(objects && objects->size() > 0 ? objects->get(0) : nullptr);
     setLocation(ints->get(0), ints->get(1));
     setImage(picture, ints->get(2), ints->get(3));
     setStateFrames(ints->get(4), ints->get(5), ints->get(6), -1, -1);

@@ -18,7 +18,8 @@ namespace engine {
 // the state and the frame table are guarded by the sprite's monitor, which
 // comes before the dirty lock.
 class ButtonSprite : public AnimateSprite {
-public:
+    LANG_CLASS(ButtonSprite, AnimateSprite);
+
     static constexpr int stateDisabled = 0;
     static constexpr int stateNormal = 1;
     static constexpr int stateHover = 2;
@@ -63,8 +64,6 @@ public:
     void setStateFrames(int hoverFrame, int normalFrame, int disabledFrame, int selectedFrame,
                         int selectedHoverFrame);
     int getStateFrame(int state);
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // Copies the button fields (and everything an AnimateSprite copies).

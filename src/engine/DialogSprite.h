@@ -25,7 +25,8 @@ namespace engine {
 // are called on the input thread, which also owns `resultName`, without any
 // lock held, so an override may take the canvas lock.
 class DialogSprite : public FancyContainer {
-public:
+    LANG_CLASS(DialogSprite, FancyContainer);
+
     // Answers of mousePressed.
     static constexpr int notForDialog = 0; // the canvas tries the next sprite below
     static constexpr int buttonHit = 1;    // the command is resultName
@@ -89,8 +90,6 @@ public:
     lang::Hashtable* getSpriteTable() const { return spriteTable.get(); }
     // The child of that name from the table, or null (borrowed).
     lang::Object* getSprite(const char* name) const;
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // A copy of `event` moved by (dx, dy), for handing it on to a child.

@@ -13,11 +13,6 @@ RectButtonSprite::RectButtonSprite() = default;
 
 RectButtonSprite::~RectButtonSprite() = default;
 
-bool RectButtonSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "RectButtonSprite") ||
-           ButtonSprite::instanceOf(className);
-}
-
 void RectButtonSprite::configure(lang::ObjectArray*, lang::IntArray* ints) {
     if (!ints || ints->size() < 4)
         return;

@@ -8,7 +8,8 @@ namespace engine {
 // hover, hits) that draws nothing. Its bounds, size and hit tests are those of
 // the rectangle, and it never marks anything dirty.
 class RectButtonSprite : public ButtonSprite {
-public:
+    LANG_CLASS(RectButtonSprite, ButtonSprite);
+
     RectButtonSprite();
     ~RectButtonSprite() override;
 
@@ -25,8 +26,6 @@ public:
 
     // Sets the rectangle's size and the sprite's.
     virtual void setSize(int width, int height);
-
-    bool instanceOf(const char* className) const override;
 
 private:
     // The rectangle's corner is the sprite's position, so every move of the
