@@ -63,7 +63,7 @@ Ref<String> entryText(lang::StreamTokenizer& tok) {
 } // namespace
 
 engine::SpriteBase* GameCanvas::asSprite(lang::Object* o) {
-    return o && o->instanceOf("SpriteBase") ? static_cast<engine::SpriteBase*>(o) : nullptr;
+    return lang::as<engine::SpriteBase>(o);
 }
 
 GameCanvas::GameCanvas() : rootSprites(adopt(new lang::Vector())), webAddress(defaultWebAddress) {}
@@ -182,9 +182,8 @@ void GameCanvas::pauseAll(bool paused) {
 void GameCanvas::pauseList(lang::Vector& list, bool paused) {
     Synchronized guard(&list);
     for (int i = 0; i < list.size(); ++i) {
-        lang::Object* o = list.elementAt(i);
-        if (o && o->instanceOf("AnimateSprite"))
-            static_cast<engine::AnimateSprite*>(o)->setPaused(paused);
+        if (auto* sprite = lang::as<engine::AnimateSprite>(list.elementAt(i)))
+            sprite->setPaused(paused);
     }
 }
 
@@ -402,8 +401,8 @@ void GameCanvas::releaseResources() {
     }
     if (freed)
         for (int i = 0; i < freed->size(); ++i)
-            if (lang::Object* o = freed->elementAt(i); o && o->instanceOf("AudioClip"))
-                static_cast<lang::AudioClip*>(o)->stop();
+            if (auto* clip = lang::as<lang::AudioClip>(freed->elementAt(i)))
+                clip->stop();
     Synchronized region(&dirtyRegion);
     backGraphics = nullptr;
     backBuffer = nullptr;
@@ -420,16 +419,15 @@ void GameCanvas::stopAllSounds() {
     if (!list)
         return;
     for (int i = 0; i < list->size(); ++i)
-        if (lang::Object* o = list->elementAt(i); o && o->instanceOf("AudioClip"))
-            static_cast<lang::AudioClip*>(o)->stop();
+        if (auto* clip = lang::as<lang::AudioClip>(list->elementAt(i)))
+            clip->stop();
 }
 
 Ref<lang::AudioClip> GameCanvas::soundAt(int index) {
     std::lock_guard<std::mutex> guard(resourceLock);
     if (!sounds || index < 0 || index >= sounds->size())
         return nullptr;
-    lang::Object* o = sounds->elementAt(index);
-    return o && o->instanceOf("AudioClip") ? static_cast<lang::AudioClip*>(o) : nullptr;
+    return lang::as<lang::AudioClip>(sounds->elementAt(index));
 }
 
 void GameCanvas::playSound(lang::AudioClip* clip) {
@@ -594,10 +592,6 @@ bool GameCanvas::openWebPage(const String& address) {
 void GameCanvas::setFrameClock(std::shared_ptr<engine::FrameClock> clock) {
     std::lock_guard<std::mutex> guard(lifecycleLock);
     frameClock = std::move(clock);
-}
-
-bool GameCanvas::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "GameCanvas") || Component::instanceOf(className);
 }
 
 } // namespace ripple

@@ -51,7 +51,8 @@ namespace ripple {
 class GameCanvas : public lang::Component,
                    public engine::DataLoaderOwner,
                    public engine::CanvasLoop {
-public:
+    LANG_CLASS(GameCanvas, lang::Component);
+
     static constexpr const char* errorTitle = "Lumora Error";
     static constexpr const char* defaultWebAddress = "https://www.lumora.example/";
     // The id of the queued event that carries a pause request from the window
@@ -209,8 +210,6 @@ public:
     lang::Ref<lang::Vector> getImages();
     // The sound list (a new reference, or null).
     lang::Ref<lang::Vector> getSounds();
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // `o` as a sprite, or null when it is none.

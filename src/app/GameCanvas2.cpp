@@ -45,8 +45,8 @@ GameCanvas2::~GameCanvas2() {
 // --- Frame cycle.
 
 void GameCanvas2::postEvent(lang::Event* e) {
-    if (e && e->arg && e->arg->instanceOf("String"))
-        command(e->source.get(), *static_cast<String*>(e->arg.get()));
+    if (const String* text = e ? lang::as<String>(e->arg) : nullptr)
+        command(e->source.get(), *text);
 }
 
 void GameCanvas2::postEvent(lang::Object* source, const String& name) {
@@ -136,9 +136,8 @@ int GameCanvas2::offerToDialogs(const String& name) {
 }
 
 int GameCanvas2::offerCommand(engine::SpriteBase* sprite, const String& name) {
-    if (!sprite->instanceOf("DialogSprite"))
-        return 0;
-    return static_cast<engine::DialogSprite*>(sprite)->onCommand(name);
+    auto* dialog = lang::as<engine::DialogSprite>(sprite);
+    return dialog ? dialog->onCommand(name) : 0;
 }
 
 lang::Cursor* GameCanvas2::getHandCursor() {
@@ -366,11 +365,6 @@ Ref<engine::SpriteBase> GameCanvas2::spriteAt(int index) {
 int GameCanvas2::getSpriteCount() {
     Synchronized list(scene.get());
     return scene->size();
-}
-
-bool GameCanvas2::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "GameCanvas2") ||
-           GameCanvas::instanceOf(className);
 }
 
 } // namespace ripple

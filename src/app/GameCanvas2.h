@@ -25,7 +25,8 @@ namespace ripple {
 // Every named command (a button's, a timer's, a finished animation's) reaches
 // command(source, name).
 class GameCanvas2 : public GameCanvas, public engine::SpriteListener {
-public:
+    LANG_CLASS(GameCanvas2, GameCanvas);
+
     // addTimer flags.
     static constexpr int timerSeconds = 1;
     static constexpr int timerReplace = 2;
@@ -104,8 +105,6 @@ public:
     // The scene; its monitor is the scene lock.
     lang::Vector* getScene() const { return scene.get(); }
     int getTimerCount();
-
-    bool instanceOf(const char* className) const override;
 
 protected:
     // The game's scene set-up, right after a successful load.

@@ -44,8 +44,4 @@ void InputThread::run() {
     clearStarted();
 }
 
-bool InputThread::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "InputThread") || Thread::instanceOf(className);
-}
-
 } // namespace engine

@@ -13,7 +13,8 @@ class CanvasLoop;
 // the canvas lock. Starts at construction; ends once stop is requested, and
 // empties the queue as it goes.
 class InputThread final : public lang::Thread {
-public:
+    LANG_CLASS(InputThread, lang::Thread);
+
     // A queue waits at most this long at a time before looking again.
     static constexpr int waitSliceMilliseconds = 3000;
 
@@ -32,7 +33,6 @@ public:
     static bool dispatchNext(CanvasLoop& canvas);
 
     void run() override;
-    bool instanceOf(const char* className) const override;
 
 private:
     CanvasLoop* canvas;

@@ -70,8 +70,4 @@ void RenderThread::run() {
     clearStarted();
 }
 
-bool RenderThread::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "RenderThread") || Thread::instanceOf(className);
-}
-
 } // namespace engine

@@ -21,7 +21,8 @@ class FrameClock;
 // game catches up instead of slowing down; more than 100 ms late gives up
 // catching up and starts the schedule afresh.
 class RenderThread final : public lang::Thread {
-public:
+    LANG_CLASS(RenderThread, lang::Thread);
+
     static constexpr int skipLateness = 39;
     static constexpr int maxSkippedInARow = 2;
     static constexpr int rebaseLateness = 100;
@@ -37,7 +38,6 @@ public:
     bool isCurrentThread() const { return runningOn.load() == std::this_thread::get_id(); }
 
     void run() override;
-    bool instanceOf(const char* className) const override;
 
 private:
     // Sleeps until `due` on the clock or a stop request.

@@ -38,12 +38,6 @@ void RippleBall::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     showFrame();
 }
 
-bool RippleBall::instanceOf(const char* className) const {
-    // A ball answers as a plain sprite: code that looks for animated sprites
-    // by class must not take the balls for them.
-    return lang::ansiEqualsIgnoreCase(className, "RippleBall") || Sprite::instanceOf(className);
-}
-
 lang::Ref<engine::Sprite> RippleBall::copy() {
     lang::Ref<RippleBall> ball = lang::adopt(new RippleBall());
     copyAnimationInto(*ball);

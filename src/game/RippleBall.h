@@ -20,7 +20,11 @@ class TrackSound;
 // Changed under the canvas lock by the track (render and input threads);
 // updated and painted on the render thread.
 class RippleBall : public engine::AnimateSprite, public engine::SpriteListener {
-public:
+    // A ball answers as a plain sprite (RippleBall, Sprite, SpriteBase,
+    // Object): code that looks for animated sprites by class must not take the
+    // balls for them.
+    LANG_CLASS(RippleBall, engine::Sprite);
+
     static constexpr int rollPhases = 63;
     static constexpr int startColumn = 29;
     static constexpr int freezeTicks = 120;
@@ -70,8 +74,6 @@ public:
     void setLocation(int x, int y) override;
     void setVisible(bool visible) override;
     lang::Ref<engine::Sprite> copy() override;
-    // Answers RippleBall, Sprite, SpriteBase and Object.
-    bool instanceOf(const char* className) const override;
     // The end of a burst or of the ripple hides that sprite.
     void postEvent(lang::Object* source, const lang::String& name) override;
 

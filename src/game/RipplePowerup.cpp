@@ -43,11 +43,6 @@ RipplePowerup::RipplePowerup() = default;
 
 RipplePowerup::~RipplePowerup() = default;
 
-bool RipplePowerup::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "RipplePowerup") ||
-           AnimateSprite::instanceOf(className);
-}
-
 Ref<engine::Sprite> RipplePowerup::copy() {
     Ref<RipplePowerup> result = lang::adopt(new RipplePowerup());
     copyAnimationInto(*result);

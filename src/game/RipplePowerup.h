@@ -19,7 +19,8 @@ namespace ripple {
 // does not count them. Every operation runs under the canvas lock (game
 // logic and sprite updates alike), so the fields need no lock of their own.
 class RipplePowerup : public engine::AnimateSprite {
-public:
+    LANG_CLASS(RipplePowerup, engine::AnimateSprite);
+
     // The greed number never counts past this (25000 points).
     static constexpr int greedLimit = -25000;
 
@@ -68,8 +69,6 @@ public:
     bool isGlowHidden() const { return glowHidden; }
     engine::AnimateSprite* getGlow() const { return glow; }
     engine::NumberSprite* getNumber() const { return number; }
-
-    bool instanceOf(const char* className) const override;
 
 private:
     void spin();
