@@ -21,11 +21,6 @@ DialogSprite::DialogSprite() : FancyContainer(1, 1) {}
 
 DialogSprite::~DialogSprite() = default;
 
-bool DialogSprite::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "DialogSprite") ||
-           FancyContainer::instanceOf(className);
-}
-
 void DialogSprite::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (!ints || ints->size() < 4)
         return;
@@ -51,8 +46,8 @@ bool DialogSprite::updateInto(int time, lang::Rectangle& rect, lang::Region& reg
 }
 
 void DialogSprite::loaded(lang::Object* loader) {
-    if (loader && loader->instanceOf("DataLoader"))
-        spriteTable = static_cast<DataLoader*>(loader)->getSpriteTable();
+    if (auto* dataLoader = lang::as<DataLoader>(loader))
+        spriteTable = dataLoader->getSpriteTable();
     Synchronized guard(children.get());
     ownImages.clear();
     for (int i = 0; i < children->size(); ++i) {
@@ -66,7 +61,7 @@ void DialogSprite::loaded(lang::Object* loader) {
 bool DialogSprite::mayUnload(Sprite* child) {
     // Buttons only lose their hover look, and sprites without an image of
     // their own kind (text) free only what they can make again.
-    if (child->instanceOf("ButtonSprite"))
+    if (lang::as<ButtonSprite>(child))
         return true;
     Ref<lang::Image> picture = child->getImage();
     if (!picture)
@@ -144,18 +139,15 @@ int DialogSprite::mousePressed(Event* event) {
     int lx = event->x - ox, ly = event->y - oy;
     for (const Ref<lang::Object>& held : childrenTopFirst()) {
         lang::Object* child = held.get();
-        if (child->instanceOf("ButtonSprite")) {
-            auto* button = static_cast<ButtonSprite*>(child);
+        if (auto* button = lang::as<ButtonSprite>(child)) {
             if (button->hitEnabled(lx, ly)) {
                 resultName = button->getName();
                 return buttonHit;
             }
             continue;
         }
-        if (!child->instanceOf("DialogSprite"))
-            continue;
-        auto* nested = static_cast<DialogSprite*>(child);
-        if (!nested->isVisible() || (!nested->contains(lx, ly) && !nested->isModal()))
+        auto* nested = lang::as<DialogSprite>(child);
+        if (!nested || !nested->isVisible() || (!nested->contains(lx, ly) && !nested->isModal()))
             continue;
         Ref<Event> local = translated(event, -ox, -oy);
         if (nested->mousePressed(local.get()) != notForDialog) {
@@ -179,16 +171,14 @@ bool DialogSprite::mouseMoved(Event* event) {
     bool covered = false;
     for (const Ref<lang::Object>& held : childrenTopFirst()) {
         lang::Object* child = held.get();
-        if (child->instanceOf("ButtonSprite")) {
+        if (auto* button = lang::as<ButtonSprite>(child)) {
             // A button hidden by a nested dialog loses its hover look and
             // never takes one: the pointer is on the dialog, not on it.
-            auto* button = static_cast<ButtonSprite*>(child);
             if (covered)
                 button->resetHover();
             else if (button->hover(lx, ly))
                 result = true;
-        } else if (child->instanceOf("DialogSprite") && !covered) {
-            auto* nested = static_cast<DialogSprite*>(child);
+        } else if (auto* nested = covered ? nullptr : lang::as<DialogSprite>(child)) {
             if (!nested->isVisible())
                 continue;
             bool inside = nested->contains(lx, ly);

@@ -33,10 +33,10 @@ std::vector<Target> targets(lang::Vector* scene) {
         lang::Object* o = scene->elementAtUnchecked(i);
         if (!o)
             continue;
-        if (o->instanceOf("DialogSprite"))
-            found.push_back({o, static_cast<DialogSprite*>(o), nullptr});
-        else if (o->instanceOf("ButtonSprite"))
-            found.push_back({o, nullptr, static_cast<ButtonSprite*>(o)});
+        if (auto* dialog = lang::as<DialogSprite>(o))
+            found.push_back({o, dialog, nullptr});
+        else if (auto* button = lang::as<ButtonSprite>(o))
+            found.push_back({o, nullptr, button});
     }
     return found;
 }

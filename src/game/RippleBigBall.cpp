@@ -14,17 +14,11 @@ LANG_REGISTER_CLASS(RippleBigBall);
 RippleBigBall::RippleBigBall() = default;
 RippleBigBall::~RippleBigBall() = default;
 
-bool RippleBigBall::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "RippleBigBall") || Sprite::instanceOf(className);
-}
-
 void RippleBigBall::configure(lang::ObjectArray* objects, lang::IntArray* ints) {
     if (!ints || ints->size() < 2)
         return;
-    lang::Object* sheet = objects && objects->size() > 0 ? objects->get(0) : nullptr;
-    lang::Object* over = objects && objects->size() > 1 ? objects->get(1) : nullptr;
-    setImage(sheet && sheet->instanceOf("Image") ? static_cast<lang::Image*>(sheet) : nullptr);
-    setOverlay(over && over->instanceOf("Image") ? static_cast<lang::Image*>(over) : nullptr);
+    setImage(lang::as<lang::Image>(objects && objects->size() > 0 ? objects->get(0) : nullptr));
+    setOverlay(lang::as<lang::Image>(objects && objects->size() > 1 ? objects->get(1) : nullptr));
     setSize(width / columns, height / rows);
     setColour(ints->size() > 2 ? ints->get(2) : 0);
     setCentre(ints->get(0), ints->get(1));

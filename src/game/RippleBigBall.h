@@ -10,7 +10,8 @@ namespace ripple {
 // until the last, drawn centred on its centre point with a second image laid
 // over it.
 class RippleBigBall : public engine::Sprite {
-public:
+    LANG_CLASS(RippleBigBall, engine::Sprite);
+
     static constexpr int columns = 6;
     static constexpr int rows = 8;
     static constexpr int waitTicks = 15;
@@ -26,8 +27,6 @@ public:
     lang::Ref<engine::Sprite> copy() override;
     // The cell and the image laid over it, both centred on the centre point.
     lang::Rectangle getBounds() override;
-    // Answers RippleBigBall, Sprite, SpriteBase and Object.
-    bool instanceOf(const char* className) const override;
 
     // Sets the row (clamped to 0..7) and starts the animation again.
     void setColour(int colour);

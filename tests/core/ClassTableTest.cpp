@@ -75,6 +75,7 @@ const std::map<std::string, std::vector<std::string>> answeredBefore = {
     {"ResourceItem", {"ResourceItem", "Object"}},
     {"RichTTYSprite", {"RichTTYSprite", "Sprite", "SpriteBase", "Object"}},
     {"RippleBall", {"RippleBall", "Sprite", "SpriteBase", "Object"}},
+    {"RippleBigBall", {"RippleBigBall", "Sprite", "SpriteBase", "Object"}},
     {"RipplePowerup", {"RipplePowerup", "AnimateSprite", "Sprite", "SpriteBase", "Object"}},
     {"Sample", {"Sample", "Object"}},
     {"ScoreEntry", {"ScoreEntry", "Object"}},
