@@ -26,6 +26,7 @@ namespace {
 
 using testsupport::realWindowWanted;
 using testsupport::Screenshot;
+using testsupport::takeScreenshot;
 using testsupport::waitForScreen;
 
 constexpr uint32_t red = 0xFFFF0000u;
