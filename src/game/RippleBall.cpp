@@ -175,6 +175,21 @@ void RippleBall::thaw() {
         rollingSound->up();
 }
 
+void RippleBall::reset() {
+    frozen = false;
+    freezeCountdown = 0;
+    if (companions.freeze)
+        companions.freeze->setVisible(false);
+    showWarning(false);
+    hideSparkle();
+    setAnimState(hidden);
+    v = 0;
+    remainder = 0;
+    step = 0;
+    distance = 0;
+    sinkScale = 100;
+}
+
 void RippleBall::showWarning(bool shown) {
     if (engine::AnimateSprite* warning = companions.warning.get()) {
         if (shown) {

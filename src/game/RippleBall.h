@@ -101,6 +101,10 @@ class RippleBall : public engine::AnimateSprite, public engine::SpriteListener {
     void freeze();
     // Ends a freeze (counted back into the rolling sound).
     void thaw();
+    // Back to rest for a new level: hidden with its warning, sparkle and
+    // freeze overlay, not frozen (without counting it as rolling again),
+    // motion cleared.
+    void reset();
     bool isFrozen() const { return frozen; }
     int getFreezeCountdown() const { return freezeCountdown; }
 

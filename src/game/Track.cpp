@@ -95,12 +95,8 @@ void Track::enterState(int newState) {
     PowerupPiece* piece = parts.piece;
     switch (newState) {
     case resetting:
-        if (ball) {
-            ball->thaw();
-            ball->setAnimState(RippleBall::hidden);
-            ball->showWarning(false);
-            ball->hideSparkle();
-        }
+        if (ball)
+            ball->reset();
         if (piece)
             piece->reset();
         hidePieces(0);

@@ -282,6 +282,11 @@ TEST(TrackTest, AFrozenBallComesToRestAndRollsAgainWhenThawed) {
     EXPECT_EQ(1, rig.rolling.count());
     rig.step();
     EXPECT_DOUBLE_EQ(0.5, rig.ball->v);
+    // A new level clears a freeze without counting the ball as rolling again.
+    rig.track.freezeBall();
+    rig.track.setLength(rig.path.data(), 3000);
+    EXPECT_FALSE(rig.ball->isFrozen());
+    EXPECT_EQ(0, rig.rolling.count());
 }
 
 // Colour 7 rolls at up to 10, so its warning comes 90 points above the bottom.
