@@ -32,7 +32,8 @@ using testsupport::DialogScene;
 // A dialog as the game's derive from it: it closes itself on any of its
 // buttons, takes keys when asked to, counts releases and consumes one command.
 class ScriptedDialog : public DialogSprite {
-public:
+    LANG_CLASS(ScriptedDialog, DialogSprite);
+
     int mousePressed(Event* e) override {
         int code = DialogSprite::mousePressed(e);
         return code == buttonHit && closes ? closedItself : code;
