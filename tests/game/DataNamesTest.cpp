@@ -495,3 +495,55 @@ TEST_F(DataNamesTest, ReportsEveryKindOfMismatch) {
 }
 
 } // namespace
+
+namespace {
+
+// Every dialog lies on the 800 x 600 screen, every child inside its dialog,
+// and no two buttons of a dialog overlap (a press would reach only the upper
+// one). Needs the built images: sizes come from them.
+TEST_F(DataNamesTest, DialogsFitTheScreenAndButtonsDoNotOverlap) {
+    std::string folder = builtDataFolder();
+    if (folder.empty())
+        GTEST_SKIP() << "no built ripple.bin";
+    lang::registerResourceFile(String((folder + "/ripple.bin").c_str()));
+    std::vector<std::string> wrong;
+    for (const Entry& dialog : scanDataFile("datafile").sprites) {
+        size_t colon = dialog.type.find(":+");
+        if (colon == std::string::npos || dialog.ints.size() < 4)
+            continue;
+        std::string name = dialog.name;
+        int w = static_cast<int>(dialog.ints[2]), h = static_cast<int>(dialog.ints[3]);
+        int x = static_cast<int>(dialog.ints[0]), y = static_cast<int>(dialog.ints[1]);
+        if (x < 0 || y < 0 || x + w > 800 || y + h > 600)
+            wrong.push_back(name + " leaves the screen");
+        engine::DataLoader children(String(folder.c_str()), nullptr, nullptr);
+        ASSERT_TRUE(children.load(String(dialog.type.substr(colon + 1).c_str()))) << name;
+        std::vector<std::pair<std::string, lang::Rectangle>> buttons;
+        lang::Vector* created = children.getCreated();
+        for (int i = 0; i < created->size(); ++i) {
+            auto* child = static_cast<engine::Sprite*>(created->elementAt(i));
+            lang::Rectangle r = child->getBounds();
+            std::string childName = child->getName().getChars();
+            if (r.x < 0 || r.y < 0 || r.x + r.width > w || r.y + r.height > h)
+                wrong.push_back(name + ": " + childName + " (" + std::to_string(r.x) + ", " +
+                                std::to_string(r.y) + ", " + std::to_string(r.width) + " x " +
+                                std::to_string(r.height) + ") leaves the dialog");
+            if (child->instanceOf("ButtonSprite"))
+                buttons.emplace_back(childName, r);
+        }
+        for (size_t a = 0; a < buttons.size(); ++a)
+            for (size_t b = a + 1; b < buttons.size(); ++b) {
+                lang::Rectangle overlap = buttons[a].second;
+                overlap.intersect(buttons[b].second);
+                if (!overlap.isEmpty())
+                    wrong.push_back(name + ": " + buttons[a].first + " and " + buttons[b].first +
+                                    " overlap");
+            }
+    }
+    std::string all;
+    for (const std::string& s : wrong)
+        all += "  " + s + "\n";
+    EXPECT_TRUE(wrong.empty()) << all;
+}
+
+} // namespace
