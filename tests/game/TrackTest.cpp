@@ -289,6 +289,100 @@ TEST(TrackTest, AFrozenBallComesToRestAndRollsAgainWhenThawed) {
     EXPECT_EQ(0, rig.rolling.count());
 }
 
+// One rolling tick of the velocity rules on a 300-point track: the ball at
+// `distance` with v and no step; "live" water was just switched on (its head
+// reaches the ball this tick), "released" was switched on and off (pressure
+// 113), so only released water touches the ball.
+TEST(TrackTest, VelocityRules) {
+    struct Case {
+        const char* name;
+        int colour, ytop, distance;
+        double v;
+        const char* water;
+        bool fast;
+        double expected;
+    } cases[] = {
+        {"coasting up is held to half the force", 1, 0, 100, -40, "none", false, -30},
+        {"fast coasting is held to -60", 1, 0, 100, -70, "none", true, -60},
+        {"coasting up near 0 stops", 1, 0, 100, -1.5, "none", false, 0},
+        {"coasting up slows 2 from its whole part", 1, 0, 100, -10.3, "none", false, -8},
+        {"released water takes 1 off a descending ball", 2, 0, 250, 3, "released", false, 2},
+        {"fast released water takes 5", 2, 0, 250, 3, "released", true, -2},
+        {"low released water adds 2 upwards", 1, 200, 250, -3, "released", false, -5},
+        {"low released water stops adding at -6", 1, 200, 250, -7, "released", false, -7},
+        {"high released water halves a fast climb", 1, 0, 250, -10, "released", false, -5},
+        {"high released water leaves a slow climb", 1, 0, 250, -3, "released", false, -3},
+        {"the live stream adds 9 upwards", 1, 0, 250, -47, "live", false, -56},
+        {"the live stream snaps to -57 from -48", 1, 0, 250, -48, "live", false, -57},
+        {"the fast live stream adds 16", 1, 0, 250, -50, "live", true, -66},
+        {"the fast live stream stops at -54", 1, 0, 250, -60, "live", true, -60},
+        {"near the bottom 5.7 becomes 5", 2, 0, 250, 5.7, "none", false, 5},
+        {"near the bottom a fast colour slows 0.2", 2, 0, 250, 2.5, "none", false, 2.3},
+        {"near the bottom a slow colour slows 0.5", 0, 0, 290, 1.8, "none", false, 1.3},
+        {"near the bottom nothing rolls below 1", 0, 0, 290, 0.8, "none", false, 1},
+        {"far from the bottom 1.4 gains 0.5", 2, 0, 100, 1.4, "none", false, 1.9},
+        {"at the top speed nothing is gained", 2, 0, 100, 6, "none", false, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(300, c.ytop);
+        rig.roll(c.colour, c.distance, c.v);
+        rig.track.setFastWater(c.fast);
+        if (std::string(c.water) != "none")
+            rig.track.water(true);
+        if (std::string(c.water) == "released")
+            rig.track.water(false);
+        rig.track.tick();
+        EXPECT_EQ(std::string(c.water) != "none", rig.track.isInContact());
+        EXPECT_NEAR(c.expected, rig.ball->v, 1e-12);
+    }
+}
+
+// The same for power-up pieces (top speed 6 here): the live stream turns a
+// piece at -1 and adds 12 up to -42 (16 up to -54 when fast); a greed piece
+// rises gently at -11 to -15, keeps its speed in released water and spins
+// faster while held.
+TEST(TrackTest, PowerupVelocityRules) {
+    struct Case {
+        const char* name;
+        int code, ytop, distance;
+        double v;
+        const char* water;
+        bool fast;
+        double expected;
+        int spin;
+    } cases[] = {
+        {"live water turns a piece at -1", 9, 0, 250, 3, "live", false, -1, 0},
+        {"live water adds 12", 9, 0, 260, -30, "live", false, -42, 0},
+        {"live water stops adding at -42", 9, 0, 280, -42, "live", false, -42, 0},
+        {"fast live water adds 16", 9, 0, 290, -50, "live", true, -66, 0},
+        {"low released water adds 2", 9, 200, 250, -3, "released", false, -5, 0},
+        {"high released water halves", 9, 0, 250, -10, "released", false, -5, 0},
+        {"free pieces gain 1 above 1.5", 9, 0, 100, 5.5, "none", false, 6.5, 0},
+        {"greed rises at -11", 18, 0, 250, 2, "live", false, -11, 1},
+        {"greed gains a quarter below -11", 18, 0, 260, -12, "live", false, -12.25, 1},
+        {"greed rises no faster than -15", 18, 0, 270, -15, "live", false, -15, 1},
+        {"greed keeps its speed in released water", 18, 0, 250, -5, "released", false, -5, 1},
+        {"free greed coasts and spins down", 18, 0, 100, -5, "none", false, -3, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(300, c.ytop);
+        rig.track.assignItem(c.code);
+        rig.track.setState(Track::powerupTravelling);
+        rig.piece.trackPos = c.distance;
+        rig.piece.speed = c.v;
+        rig.track.setFastWater(c.fast);
+        if (std::string(c.water) != "none")
+            rig.track.water(true);
+        if (std::string(c.water) == "released")
+            rig.track.water(false);
+        EXPECT_EQ(std::string(c.water) != "none" ? -2 : -1, rig.track.tick());
+        EXPECT_NEAR(c.expected, rig.piece.speed, 1e-12);
+        EXPECT_EQ(c.spin, rig.piece.spin);
+    }
+}
+
 // Colour 7 rolls at up to 10, so its warning comes 90 points above the bottom.
 TEST(TrackTest, NearBottomWarningComesTopSpeedTimesNineAbove) {
     Rig rig(300);
