@@ -35,6 +35,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,6 +67,7 @@ std::string sourceData() {
 struct Entry {
     std::string name;
     std::string type;
+    std::vector<std::string> objects;
     std::vector<double> ints;
 };
 
@@ -110,9 +112,9 @@ DataText scanDataFile(const std::string& key) {
             current->type = word;
             stage = 2;
         } else if (current && stage == 2 && current->ints.empty()) {
-            // an object argument (image key)
+            current->objects.push_back(word);
         } else {
-            out.sprites.push_back(Entry{word, "", {}});
+            out.sprites.push_back(Entry{word, "", {}, {}});
             current = &out.sprites.back();
             stage = 1;
         }
@@ -544,6 +546,37 @@ TEST_F(DataNamesTest, DialogsFitTheScreenAndButtonsDoNotOverlap) {
     for (const std::string& s : wrong)
         all += "  " + s + "\n";
     EXPECT_TRUE(wrong.empty()) << all;
+}
+
+} // namespace
+
+namespace {
+
+// An image key a data file names but the manifest lacks would leave its sprite
+// without an image, silently: every key must be one the art is made for.
+TEST_F(DataNamesTest, EveryImageKeyOfTheDataFilesIsInTheManifest) {
+    std::set<std::string> declared;
+    std::istringstream manifest(readFile(sourceData() + "/images.txt"));
+    for (std::string line; std::getline(manifest, line);) {
+        std::istringstream words(line.substr(0, line.find(';')));
+        std::string key;
+        if (words >> key)
+            declared.insert(key);
+    }
+    ASSERT_GT(declared.size(), 100u);
+    lang::registerResourceFile(String(packScenes(temp).c_str()));
+    std::vector<std::string> unknown;
+    for (const auto& f : fs::directory_iterator(sourceData() + "/scenes")) {
+        std::string key = f.path().stem().string();
+        for (const Entry& e : scanDataFile(key).sprites)
+            for (const std::string& image : e.objects)
+                if (!image.empty() && !declared.count(image))
+                    unknown.push_back(key + ": " + e.name + " uses " + image);
+    }
+    std::string all;
+    for (const std::string& u : unknown)
+        all += "  " + u + "\n";
+    EXPECT_TRUE(unknown.empty()) << all;
 }
 
 } // namespace
