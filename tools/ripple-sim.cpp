@@ -26,12 +26,34 @@
 // "freeze" freezes the ball, or thaws it. Each line shows the state after the
 // track's tick and the ball's own tick, so STEP is what the next tick moves.
 //
+//   ripple-sim queue --seed S --row "f1 ... f20"
+//   ripple-sim bonus-queue --seed S --row "i1 ... i12"
+//
+// build the item queue of a level row (the 20 fields of a balance-file row)
+// or of a bonus row (its 12 integers) with the thread's generator seeded with
+// S, as the game builds it, and print
+//
+//   queue=<codes, comma separated> remaining=<balls>
+//
+//   ripple-sim combo --remaining N --balls "c1 c2 ..."
+//
+// clears balls of those colours (0..8) one after another in a normal level of
+// N balls and prints one line per ball, "combo=<length> points=<scored>",
+// then "score=<total>". Balls after the level is won score nothing.
+//
 // Exit status 0, or 2 for usage and scenario errors.
 #include "core/Random.h"
+#include "game/BalanceTable.h"
+#include "game/BonusTable.h"
+#include "game/DataProblems.h"
+#include "game/ItemQueue.h"
+#include "game/LevelPlay.h"
+#include "game/PlaySounds.h"
 #include "game/PowerupPiece.h"
 #include "game/RippleBall.h"
 #include "game/RollingSound.h"
 #include "game/Track.h"
+#include "game/TrackBoard.h"
 #include "game/TrackLayout.h"
 #include "gfx/Rectangle.h"
 
@@ -397,6 +419,126 @@ int runTrack(int argc, char** argv) {
     return 0;
 }
 
+// Reads "--name value" pairs; false (with a message) for anything else or a
+// missing value.
+bool readOptions(int argc, char** argv, std::map<std::string, std::string>& options) {
+    for (int i = 0; i < argc; i += 2) {
+        if (std::strncmp(argv[i], "--", 2) != 0 || i + 1 >= argc) {
+            std::fprintf(stderr, "ripple-sim: expected --option value, not \"%s\"\n", argv[i]);
+            return false;
+        }
+        options[argv[i] + 2] = argv[i + 1];
+    }
+    return true;
+}
+
+// Whitespace-separated numbers as the data files hold them (a double, taken
+// to an integer as the level tables do); false when a word is not a number.
+bool readNumbers(const std::string& text, std::vector<double>& numbers) {
+    std::istringstream in(text);
+    std::string word;
+    while (in >> word) {
+        char* end = nullptr;
+        double value = std::strtod(word.c_str(), &end);
+        if (end == word.c_str() || *end != '\0')
+            return false;
+        numbers.push_back(value);
+    }
+    return true;
+}
+
+void printQueue(const ripple::ItemQueue& queue, int remaining) {
+    std::string codes;
+    for (int i = 0; i < queue.size(); ++i)
+        codes += (i ? "," : "") + std::to_string(queue.at(i));
+    std::printf("queue=%s remaining=%d\n", codes.c_str(), remaining);
+}
+
+int runQueueOf(int argc, char** argv, bool bonus) {
+    const char* usageText = bonus ? "usage: ripple-sim bonus-queue --seed S --row \"i1 ... i12\"\n"
+                                  : "usage: ripple-sim queue --seed S --row \"f1 ... f20\"\n";
+    size_t fields = bonus ? ripple::BonusTable::rowIntegers : ripple::BalanceTable::fieldCount;
+    std::map<std::string, std::string> options;
+    std::vector<double> seed, numbers;
+    if (!readOptions(argc, argv, options) || options.size() != 2 || !options.count("seed") ||
+        !options.count("row") || !readNumbers(options["seed"], seed) || seed.size() != 1 ||
+        !readNumbers(options["row"], numbers) || numbers.size() != fields) {
+        std::fprintf(stderr, "%s", usageText);
+        return 2;
+    }
+    std::vector<int16_t> row;
+    for (double n : numbers)
+        row.push_back(ripple::dataInt16(n));
+    if (bonus) {
+        // The table form: integers 10 and 11 (layout, kind) move to 12 and 13.
+        row.insert(row.begin() + 10, 2, 0);
+    }
+    lang::seed(static_cast<uint32_t>(ripple::dataInt32(seed[0])));
+    ripple::ItemQueue queue;
+    int remaining = bonus ? queue.buildBonus(row) : queue.buildLevel(row);
+    printQueue(queue, remaining);
+    return 0;
+}
+
+int runQueue(int argc, char** argv) {
+    return runQueueOf(argc, argv, false);
+}
+
+int runBonusQueue(int argc, char** argv) {
+    return runQueueOf(argc, argv, true);
+}
+
+// Twelve idle tracks with their tops 40 pixels apart, and no sound: what the
+// combo rules need to score a cleared ball.
+class QuietTracks : public ripple::TrackBoard, public ripple::PlaySounds {
+public:
+    int trackCount() const override { return 12; }
+    int trackState(int) const override { return 0; }
+    int trackItem(int) const override { return -1; }
+    int powerupValue(int) const override { return 0; }
+    void releaseItem(int, int, int) override {}
+    void setTrackState(int, int, int) override {}
+    void freezeBall(int) override {}
+    void setFastWater(bool) override {}
+    int ballX(int) const override { return 0; }
+    int ballY(int) const override { return 0; }
+    int topX(int track) const override { return 40 * track; }
+    void showTopTargets(int) override {}
+    void playSound(int) override {}
+    void setSoundRate(int, double) override {}
+    void setMusicPitch(double) override {}
+};
+
+int runCombo(int argc, char** argv) {
+    std::map<std::string, std::string> options;
+    std::vector<double> remaining, balls;
+    if (!readOptions(argc, argv, options) || options.size() != 2 || !options.count("remaining") ||
+        !options.count("balls") || !readNumbers(options["remaining"], remaining) ||
+        remaining.size() != 1 || remaining[0] < 0 || remaining[0] > 32767 ||
+        !readNumbers(options["balls"], balls)) {
+        std::fprintf(stderr, "usage: ripple-sim combo --remaining N --balls \"c1 c2 ...\"\n");
+        return 2;
+    }
+    for (double colour : balls)
+        if (colour < 0 || colour > 8 || colour != static_cast<int>(colour)) {
+            std::fprintf(stderr, "ripple-sim: ball colours are 0..8\n");
+            return 2;
+        }
+    QuietTracks tracks;
+    ripple::LevelPlay play(tracks, tracks);
+    std::vector<int16_t> row(ripple::BalanceTable::fieldCount, 0);
+    row[0] = static_cast<int16_t>(remaining[0]);
+    play.startLevel(row);
+    for (double colour : balls) {
+        int64_t before = play.getScore();
+        play.handleResult(0, static_cast<int>(colour));
+        std::printf("combo=%d points=%lld\n", play.getCombo().getLength(),
+                    static_cast<long long>(play.getScore() - before));
+    }
+    std::printf("score=%lld\n", static_cast<long long>(play.getScore()));
+    return 0;
+}
+
 struct Subcommand {
     const char* name;
     const char* usage;
@@ -405,6 +547,9 @@ struct Subcommand {
 
 const Subcommand subcommands[] = {
     {"track", "track SCENARIO.json", runTrack},
+    {"queue", "queue --seed S --row \"f1 ... f20\"", runQueue},
+    {"bonus-queue", "bonus-queue --seed S --row \"i1 ... i12\"", runBonusQueue},
+    {"combo", "combo --remaining N --balls \"c1 c2 ...\"", runCombo},
 };
 
 int usage() {

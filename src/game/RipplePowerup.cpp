@@ -112,7 +112,7 @@ void RipplePowerup::reset() {
     setVisible(false);
     trackPos = 0;
     speed = 0.0;
-    trackValue = 0.0;
+    remainder = 0.0;
     setLocation(-100, -100);
     glowHidden = false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AnimateSprite.h"
+#include "game/PowerupPiece.h"
 
 namespace engine {
 class NumberSprite;
@@ -18,7 +19,7 @@ namespace ripple {
 // The glow and the number are owned by the canvas's sprite list; the piece
 // does not count them. Every operation runs under the canvas lock (game
 // logic and sprite updates alike), so the fields need no lock of their own.
-class RipplePowerup : public engine::AnimateSprite {
+class RipplePowerup : public engine::AnimateSprite, public PowerupPiece {
     LANG_CLASS(RipplePowerup, engine::AnimateSprite);
 
     // The greed number never counts past this (25000 points).
@@ -41,15 +42,27 @@ class RipplePowerup : public engine::AnimateSprite {
     // Receives "done" when a vanish fade ends; not counted.
     void setVanishListener(engine::SpriteListener* listener) { vanishListener = listener; }
 
-    void setType(int code);
-    int getType() const { return type; }
-    void reset();
-    void appear();
-    void startPulse();
-    void vanish();
-    void spinUp();
-    void spinDown();
-    void setGlowHidden(bool hidden);
+    void setType(int code) override;
+    int getType() override { return type; }
+    void reset() override;
+    void appear() override;
+    void startPulse() override;
+    void vanish() override;
+    void spinUp() override;
+    void spinDown() override;
+    void setGlowHidden(bool hidden) override;
+
+    int getPieceX() override { return getX(); }
+    int getPieceY() override { return getY(); }
+    int getPieceWidth() override { return getWidth(); }
+    int getPieceHeight() override { return getHeight(); }
+    int getTrackPos() override { return trackPos; }
+    void setTrackPos(int position) override { trackPos = position; }
+    double getSpeed() override { return speed; }
+    void setSpeed(double value) override { speed = value; }
+    double getMaxSpeed() override { return maxSpeed; }
+    double getRemainder() override { return remainder; }
+    void setRemainder(double value) override { remainder = value; }
 
     // The points the piece stands for: the negated number (greed, points), 0
     // for the other kinds.
@@ -63,7 +76,8 @@ class RipplePowerup : public engine::AnimateSprite {
     int32_t spinStep = 1;
     double speed = 1.0;
     double maxSpeed = 6.0;
-    double trackValue = 0.0;
+    // The fraction of the speed the track carries to the next tick.
+    double remainder = 0.0;
 
     bool isPausedPiece() const { return paused; }
     bool isGlowHidden() const { return glowHidden; }
