@@ -117,6 +117,16 @@ void LevelPlay::startBonus(std::span<const int16_t> row) {
     startRound(bonusBatch);
 }
 
+int LevelPlay::dueBonusIndex(int level, bool bonusRunning, bool justRestarted,
+                             const BonusTable& table) {
+    if (justRestarted || bonusRunning || level <= 0 || level % 5 != 0)
+        return 0;
+    int index = level / 5;
+    if (index > table.rowCount())
+        index = 1;
+    return table.row(index) ? index : 0;
+}
+
 LevelPlay::Outcome LevelPlay::beginTick() {
     tickComboSlots();
     if (fastWaterTimer > 0 && --fastWaterTimer == 0)

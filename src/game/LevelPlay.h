@@ -72,6 +72,13 @@ public:
     // timed round, its timer and catches.
     void startBonus(std::span<const int16_t> row);
 
+    // The bonus round due before the level after `level`: its index in
+    // `table` (1 when beyond the table), or 0 when none is due (not a
+    // positive multiple of 5, a round already running, the level just
+    // restarted) or the table has no playable row for it.
+    static int dueBonusIndex(int level, bool bonusRunning, bool justRestarted,
+                             const BonusTable& table);
+
     // Once per tick while playing, before the tracks tick: the combo slots,
     // fast water, idle ticks and the spawner.
     Outcome beginTick();

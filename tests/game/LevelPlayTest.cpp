@@ -419,6 +419,30 @@ TEST(LevelPlayTest, ComboDisplaysRiseOrWaitThenFade) {
     EXPECT_EQ(f.play.getScore(), 500 + 500 + 1500 + 500 + 13 * 500);
 }
 
+TEST(LevelPlayTest, BonusRoundDueAfterEveryFifthLevel) {
+    // Two rows, the second of a kind that is not played.
+    const int32_t block[] = {3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 2, 1, 1, 1,
+                             1, 0, 0, 0, 0, 0, 0, 0, 2, 1, 1, 3};
+    ripple::BonusTable table;
+    ripple::DataProblems problems(true);
+    table.read(block, 26, "block", problems);
+    ripple::BonusTable empty;
+    struct Case {
+        int level;
+        bool running, restarted;
+        const ripple::BonusTable& table;
+        int index;
+    };
+    const Case cases[] = {
+        {5, false, false, table, 1},  {15, false, false, table, 1}, {10, false, false, table, 0},
+        {0, false, false, table, 0},  {7, false, false, table, 0},  {5, true, false, table, 0},
+        {5, false, true, table, 0},   {5, false, false, empty, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LevelPlay::dueBonusIndex(c.level, c.running, c.restarted, c.table), c.index)
+            << c.level;
+}
+
 // Nothing of a level's play leaves a file behind in the working folder.
 TEST(LevelPlayTest, PlayWritesNoLogFile) {
     iotest::TempDir dir;
