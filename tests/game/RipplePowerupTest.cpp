@@ -49,8 +49,9 @@ TEST(RipplePowerupTest, CreatedByNameAndCopiedAsAFreshPiece) {
     p.piece->setFrame(50);
     p.piece->trackPos = 40;
     Ref<engine::Sprite> copied = p.piece->copy();
-    ASSERT_TRUE(copied->instanceOf("RipplePowerup"));
-    auto& copy = static_cast<RipplePowerup&>(*copied);
+    RipplePowerup* piece = lang::as<RipplePowerup>(copied);
+    ASSERT_NE(piece, nullptr);
+    RipplePowerup& copy = *piece;
     EXPECT_EQ(copy.getType(), 9);
     EXPECT_EQ(copy.trackPos, 0);
     EXPECT_EQ(copy.spinStep, 1);
