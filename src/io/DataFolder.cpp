@@ -3,12 +3,16 @@
 #include "platform/Files.h"
 
 #include <climits>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace lang {
 
 std::vector<std::string> DataFolder::searchFolders() {
     std::vector<std::string> folders;
+    // A developer or a test can point the game at other data without moving it.
+    if (const char* chosen = std::getenv("RIPPLE_DATA_DIR"); chosen && *chosen)
+        folders.emplace_back(chosen);
     std::string program = platform::programDirectory();
     if (!program.empty()) {
         folders.push_back(program);

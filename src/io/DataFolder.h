@@ -12,7 +12,8 @@ namespace lang {
 // folders.
 class DataFolder {
 public:
-    // The folders searched, in order: the running program's folder, the
+    // The folders searched, in order: the folder named by the environment
+    // variable RIPPLE_DATA_DIR when it is set, the running program's folder, the
     // installed data folder <program folder>/../share/ripple, the working
     // directory. Folders that cannot be determined are left out.
     static std::vector<std::string> searchFolders();

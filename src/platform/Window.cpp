@@ -480,6 +480,17 @@ void Window::setTitle(const char* title) {
                            ansiToUtf8(title ? title : "").c_str());
 }
 
+void Window::setIcon(const uint32_t* argb, int w, int h) {
+    if (!sdlWindow || !argb || w <= 0 || h <= 0)
+        return;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), w, h, 32,
+                                                           w * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return;
+    SDL_SetWindowIcon(static_cast<SDL_Window*>(sdlWindow), icon);
+    SDL_FreeSurface(icon);
+}
+
 void Window::setMinimumSize(int w, int h) {
     if (sdlWindow && w > 0 && h > 0)
         SDL_SetWindowMinimumSize(static_cast<SDL_Window*>(sdlWindow), w, h);

@@ -91,6 +91,8 @@ public:
     bool setFullScreen(bool on);
     bool isFullScreen() const { return fullScreen; }
     void setTitle(const char* title);
+    // The window's icon from ARGB pixels (main thread); nothing without pixels.
+    void setIcon(const uint32_t* argb, int w, int h);
     // Keeps a resizable top-level window at least this big on screen.
     void setMinimumSize(int w, int h);
 

@@ -1,0 +1,87 @@
+// The program's entry: finds the game data, opens the main window and runs
+// the message loop until the window closes.
+
+#include "app/MyFrame.h"
+#include "core/String.h"
+#include "gfx/Rectangle.h"
+#include "io/DataFolder.h"
+#include "io/ResourceFile.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageLoop.h"
+#include "platform/WindowMessages.h"
+
+#include <atomic>
+#include <csignal>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* resourceFileName = "ripple.bin";
+constexpr const char* errorTitle = "Ripple";
+
+// Set by SIGINT and SIGTERM (Ctrl+C in a terminal, the session ending): the
+// main loop turns it into a normal close, so the settings record a normal exit.
+volatile std::sig_atomic_t closeSignal = 0;
+
+void onCloseSignal(int) {
+    closeSignal = 1;
+}
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onCloseSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+} // namespace
+
+int main() {
+    installSignalHandlers();
+    std::vector<std::string> folders = lang::DataFolder::searchFolders();
+    std::string resourcePath = lang::DataFolder::find(folders, resourceFileName);
+    if (resourcePath.empty()) {
+        std::string text = std::string("The game data file \"") + resourceFileName +
+                           "\" was not found. Looked in:";
+        for (const std::string& folder : folders)
+            text += "\n  " + folder;
+        text += "\nReinstall the game, or set RIPPLE_DATA_DIR to the folder that holds it.";
+        platform::initVideo();
+        platform::showMessageBox(errorTitle, text.c_str());
+        platform::quitVideo();
+        return 1;
+    }
+    // Plain data names (image files, sound files) are relative to the data
+    // folder, as they are for a program started from its own folder.
+    std::string dataFolder = folderOf(resourcePath);
+    if (chdir(dataFolder.c_str()) != 0)
+        dataFolder = ".";
+    lang::registerResourceFile(lang::String(resourcePath.c_str()));
+
+    lang::Ref<ripple::MyFrame> frame = lang::adopt(new ripple::MyFrame());
+    frame->setDataFolder(lang::String(dataFolder.c_str()));
+    if (const char* delay = std::getenv("RIPPLE_TEST_LOAD_DELAY_MS"))
+        frame->setLoadDelay(std::atoi(delay));
+    int status = 0;
+    if (frame->create(nullptr, lang::Rectangle(0, 0, 800, 600))) {
+        bool closeAsked = false;
+        while (platform::pumpMessages(50)) {
+            if (closeSignal && !closeAsked) {
+                closeAsked = true;
+                frame->postMessage(platform::msg::close, 0, 0);
+            }
+        }
+        if (frame->hasLoadFailed())
+            status = 1;
+    }
+    frame = nullptr;
+    platform::quitVideo();
+    return status;
+}
