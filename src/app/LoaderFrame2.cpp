@@ -25,11 +25,6 @@ LoaderFrame2::LoaderFrame2() {
 
 LoaderFrame2::~LoaderFrame2() = default;
 
-bool LoaderFrame2::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "LoaderFrame2") ||
-           Frame::instanceOf(className) || lang::ansiEqualsIgnoreCase(className, "Runnable");
-}
-
 String LoaderFrame2::programFolder() {
     std::string folder = platform::programDirectory();
     return String(folder.empty() ? "." : folder.c_str());

@@ -30,6 +30,8 @@ class GameCanvas;
 // and the flags it shares.
 class LoaderFrame2 : public lang::Frame, public lang::Runnable {
 public:
+    LANG_CLASS_ALSO(LoaderFrame2, Frame, "Runnable");
+
     static constexpr const char* normalExitSetting = "NORMALEXIT";
     static constexpr const char* fullScreenSetting = "FULLSCREEN";
     static constexpr const char* mixBufferSetting = "MIXBUFFER";
@@ -46,7 +48,7 @@ public:
 
     int addRef() const override { return lang::Object::addRef(); }
     int release() const override { return lang::Object::release(); }
-    bool instanceOf(const char* className) const override;
+    bool instanceOf(const char* className) const override { return Object::instanceOf(className); }
 
     // Opens the settings store under `programName`, picks the display mode,
     // configures the canvas with the data folder, the store and `dataFileKey`,

@@ -35,10 +35,6 @@ MyFrame::MyFrame() : makeCanvas(makeGameCanvas2) {
 
 MyFrame::~MyFrame() = default;
 
-bool MyFrame::instanceOf(const char* className) const {
-    return lang::ansiEqualsIgnoreCase(className, "MyFrame") || LoaderFrame2::instanceOf(className);
-}
-
 bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
     if (!LoaderFrame2::create(parent, r))
         return false;

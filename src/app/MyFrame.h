@@ -19,6 +19,8 @@ namespace ripple {
 // canvas over the whole client area.
 class MyFrame : public LoaderFrame2 {
 public:
+    LANG_CLASS(MyFrame, LoaderFrame2);
+
     static constexpr uint32_t backgroundColour = 0xFF181818u;
     static constexpr int loadingTimer = 1;
     static constexpr int loadingTimerPeriod = 60;
@@ -34,7 +36,6 @@ public:
     MyFrame();
     ~MyFrame() override;
 
-    bool instanceOf(const char* className) const override;
 
     // Makes the window, then the loading screen and the canvas (made by
     // `makeCanvas`, a GameCanvas2 over the data file unless replaced), and
