@@ -1,6 +1,7 @@
 #include "app/LoaderFrame2.h"
 
 #include "app/GameCanvas.h"
+#include "app/StartupTrace.h"
 #include "core/Exception.h"
 #include "core/Thread.h"
 #include "engine/User.h"
@@ -10,7 +11,6 @@
 #include "platform/Files.h"
 #include "platform/MessageLoop.h"
 #include "platform/WindowMessages.h"
-
 
 namespace ripple {
 
@@ -100,20 +100,21 @@ void LoaderFrame2::run() {
     if (!target || stopLoading.load())
         return;
     startSound();
+    traceStartup("sound");
     for (int waited = 0; waited < loadDelay && !stopLoading.load(); waited += 10)
         lang::Thread::sleep(10);
     if (!target->isLoaded()) {
         bool ok = false;
         // A data error the loader did not catch itself fails the load.
-        lang::tryCatch([&] {
-            ok = target->prepare() && !stopLoading.load() && target->loadScene();
-        });
+        lang::tryCatch(
+            [&] { ok = target->prepare() && !stopLoading.load() && target->loadScene(); });
         if (!ok) {
             loadFailed.store(true);
             postMessage(msg::close, 0, 0);
             return;
         }
     }
+    traceStartup("scene");
     if (stopLoading.load())
         return;
     target->setCursor(lang::Cursor::getSystemCursor(lang::Cursor::System::arrow));
@@ -158,6 +159,7 @@ intptr_t LoaderFrame2::windowProc(uint32_t message, uintptr_t wParam, intptr_t l
     }
     case loadingDoneMessage:
         loadingFinished();
+        traceStartup("running");
         return 0;
     default:
         return Frame::windowProc(message, wParam, lParam);

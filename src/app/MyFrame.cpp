@@ -52,8 +52,7 @@ bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
     start(gameCanvas.get(), String(dataFileKey), programName);
 
     hwnd->show(true);
-    hwnd->setTimer(loadingTimer, loadingTimerPeriod);
-    timerRunning = true;
+    startLoadingTimer();
     drawLoadingScreen();
     repaint();
     return true;
@@ -115,11 +114,20 @@ void MyFrame::drawLoadingScreen() {
     g.dispose();
 }
 
+void MyFrame::startLoadingTimer() {
+    if (hwnd)
+        hwnd->setTimer(loadingTimer, loadingTimerPeriod);
+    timerRunning = true;
+}
+
 void MyFrame::paint(lang::Graphics* g) {
     GameCanvas* target = getCanvas();
+    // Never before 31 paints: the loading screen stays up a moment even when
+    // the data loads at once.
     if (timerRunning && paintCount.load() >= minimumPaints && target &&
         target->getProgressTotal() > 0 && target->getProgressDone() >= target->getProgressTotal()) {
-        hwnd->killTimer(loadingTimer);
+        if (hwnd)
+            hwnd->killTimer(loadingTimer);
         timerRunning = false;
     }
     paintCount.fetch_add(1);

@@ -36,7 +36,6 @@ public:
     MyFrame();
     ~MyFrame() override;
 
-
     // Makes the window, then the loading screen and the canvas (made by
     // `makeCanvas`, a GameCanvas2 over the data file unless replaced), and
     // starts loading. False when the window could not be made.
@@ -55,6 +54,8 @@ public:
 
 protected:
     void loadingFinished() override;
+    // Repaints the loading screen every 60 ms until loading is over.
+    void startLoadingTimer();
 
 private:
     // Draws the loading screen into the back buffer.

@@ -2,6 +2,7 @@
 // the message loop until the window closes.
 
 #include "app/MyFrame.h"
+#include "app/StartupTrace.h"
 #include "core/String.h"
 #include "gfx/Rectangle.h"
 #include "io/DataFolder.h"
@@ -12,6 +13,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -64,6 +66,7 @@ int main() {
     if (chdir(dataFolder.c_str()) != 0)
         dataFolder = ".";
     lang::registerResourceFile(lang::String(resourcePath.c_str()));
+    ripple::traceStartup("resources");
 
     lang::Ref<ripple::MyFrame> frame = lang::adopt(new ripple::MyFrame());
     frame->setDataFolder(lang::String(dataFolder.c_str()));
@@ -71,6 +74,7 @@ int main() {
         frame->setLoadDelay(std::atoi(delay));
     int status = 0;
     if (frame->create(nullptr, lang::Rectangle(0, 0, 800, 600))) {
+        ripple::traceStartup("window");
         bool closeAsked = false;
         while (platform::pumpMessages(50)) {
             if (closeSignal && !closeAsked) {
@@ -81,6 +85,7 @@ int main() {
         if (frame->hasLoadFailed())
             status = 1;
     }
+    ripple::traceStartup("closed");
     frame = nullptr;
     platform::quitVideo();
     return status;
