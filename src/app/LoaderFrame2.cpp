@@ -76,30 +76,34 @@ void LoaderFrame2::setCanvas(GameCanvas* newCanvas) {
 void LoaderFrame2::beginLoading() {
     if (!soundPending.exchange(false))
         return;
+    // The first try is made here, on the main thread; only the retries, which
+    // wait, run on the loader thread so the loading screen keeps painting.
+    soundStarted.store(startSound(1));
     loaderThread = lang::adopt(new lang::Thread(this));
     loaderThread->start();
 }
 
-void LoaderFrame2::startSound() {
+bool LoaderFrame2::startSound(int attempt) {
     int mixBuffer = settings ? settings->getInt(mixBufferSetting, -1) : -1;
     bool plain = settings && settings->getInt(plainAudioSetting, 0) != 0;
-    auto output = [](bool alsa) {
-        return alsa ? lang::AudioClip::outputAlsa : lang::AudioClip::outputDefault;
-    };
-    if (lang::AudioClip::initAudio(output(plain), -1, false, mixBuffer))
-        return;
-    for (int waited = 0; waited < 3000 && !stopLoading.load(); waited += 50)
-        lang::Thread::sleep(50);
-    if (stopLoading.load() || lang::AudioClip::initAudio(output(plain), -1, false, mixBuffer))
-        return;
-    lang::AudioClip::initAudio(output(true), -1, false, mixBuffer);
+    if (attempt >= 3)
+        plain = true;
+    if (attempt == 2) {
+        for (int waited = 0; waited < 3000 && !stopLoading.load(); waited += 50)
+            lang::Thread::sleep(50);
+        if (stopLoading.load())
+            return false;
+    }
+    return lang::AudioClip::initAudio(
+        plain ? lang::AudioClip::outputAlsa : lang::AudioClip::outputDefault, -1, false, mixBuffer);
 }
 
 void LoaderFrame2::run() {
     Ref<GameCanvas> target = canvas;
     if (!target || stopLoading.load())
         return;
-    startSound();
+    if (!soundStarted.load() && !startSound(2))
+        startSound(3);
     traceStartup("sound");
     for (int waited = 0; waited < loadDelay && !stopLoading.load(); waited += 10)
         lang::Thread::sleep(10);

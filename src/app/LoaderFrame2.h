@@ -59,11 +59,10 @@ public:
     virtual void setCanvas(GameCanvas* canvas);
     // Starts the loader thread (once per canvas).
     virtual void beginLoading();
-    // Opens the sound engine with the stored buffer and output choice: two
-    // tries, 3 s apart, then a third with the plain output forced. A failure
-    // leaves the game silent. Runs on the loader thread so the loading screen
-    // keeps painting while it waits.
-    virtual void startSound();
+    // Opens the sound engine with the stored buffer and output choice.
+    // Attempt 1 opens at once; attempt 2 waits 3 s first; attempt 3 forces the
+    // plain output. A failure of all three leaves the game silent.
+    virtual bool startSound(int attempt);
     // The loader thread: prepare and load the canvas, then start it.
     void run() override;
     // Leaves full screen, marks the normal exit and has the window destroyed.
@@ -107,6 +106,7 @@ protected:
     bool fullScreenBeforeMinimise = false;
     std::atomic<bool> closing{false};
     std::atomic<bool> soundPending{true};
+    std::atomic<bool> soundStarted{false};
     std::atomic<bool> stopLoading{false};
     std::atomic<bool> loadFailed{false};
 

@@ -2,6 +2,7 @@
 
 #include "app/GameCanvas2.h"
 #include "gfx/Color.h"
+#include "gfx/Cursor.h"
 #include "gfx/FancyHelper.h"
 #include "gfx/Font.h"
 #include "gfx/FontMetrics.h"
@@ -38,6 +39,9 @@ MyFrame::~MyFrame() = default;
 bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
     if (!LoaderFrame2::create(parent, r))
         return false;
+    // The loader thread and the game look cursors up; they are made here, on
+    // the main thread.
+    lang::Cursor::createProgramCursors();
     setBackground(lang::Color(backgroundColour));
     loadImages();
     backBuffer = lang::adopt(new lang::Image(frameWidth, frameHeight, 0, false));

@@ -4,6 +4,7 @@
 #include "app/MyFrame.h"
 #include "app/StartupTrace.h"
 #include "core/String.h"
+#include "gfx/Cursor.h"
 #include "gfx/Rectangle.h"
 #include "io/DataFolder.h"
 #include "io/ResourceFile.h"
@@ -57,7 +58,7 @@ int main() {
         text += "\nReinstall the game, or set RIPPLE_DATA_DIR to the folder that holds it.";
         platform::initVideo();
         platform::showMessageBox(errorTitle, text.c_str());
-        platform::quitVideo();
+        platform::quitPlatform();
         return 1;
     }
     // Plain data names (image files, sound files) are relative to the data
@@ -87,6 +88,7 @@ int main() {
     }
     ripple::traceStartup("closed");
     frame = nullptr;
-    platform::quitVideo();
+    lang::Cursor::releaseAll();
+    platform::quitPlatform();
     return status;
 }

@@ -107,6 +107,11 @@ void quitVideo() {
     mainThread = std::thread::id();
 }
 
+void quitPlatform() {
+    quitVideo();
+    SDL_Quit();
+}
+
 bool isVideoUp() {
     return videoUp.load();
 }

@@ -10,6 +10,9 @@ namespace platform {
 bool initVideo();
 // Destroys every remaining window and stops video (main thread).
 void quitVideo();
+// The program's last call (main thread): stops video and frees what SDL
+// still holds, audio included.
+void quitPlatform();
 bool isVideoUp();
 // True on the thread that started video (false while video is down).
 bool isMainThread();
