@@ -14,7 +14,7 @@ HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # The thread tests: every suite whose name speaks of threads, monitors or concurrency.
 TSAN_TESTS ?= Thread|Monitor|Concurren
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz fuzz-smoke format clean levels
+.PHONY: package all deps build run test test-asan test-tsan bench fuzz fuzz-smoke format clean levels
 
 all: build
 
@@ -95,6 +95,12 @@ fuzz-smoke: fuzz
 levels: build
 	mkdir -p docs
 	build/debug/ripple-levels --plot docs/difficulty-curve.png data/levels data/scenes/datafile.txt
+
+# A Debian package of a release build (build/release/ripple_*.deb).
+package: deps
+	$(call configure,release,RelWithDebInfo,-DRIPPLE_TESTS=OFF)
+	cmake --build build/release -j $(JOBS)
+	cd build/release && cpack
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
