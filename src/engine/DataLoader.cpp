@@ -102,7 +102,7 @@ bool DataLoader::load(const String& fileName) {
     Ref<lang::Exception> error = loadTables(fileName);
     if (!error)
         return true;
-    platform::showMessageBox(errorTitle, error->messageText().getChars());
+    platform::postMessageBox(errorTitle, error->messageText().getChars());
     return false;
 }
 
@@ -436,7 +436,7 @@ void DataLoader::loadChildren(FancyContainer* container, const String& fileName)
     if (Ref<lang::Exception> error = children->loadTables(fileName)) {
         if (root->limitReached)
             lang::throwException(error->messageText());
-        platform::showMessageBox(errorTitle, error->messageText().getChars());
+        platform::postMessageBox(errorTitle, error->messageText().getChars());
         return;
     }
     lang::Vector* made = children->getCreated();

@@ -56,7 +56,8 @@ class DataLoader : public lang::Object {
     int countItems(const lang::String& fileName);
     // Reads the file to "<end>" or to its end and returns true. An error while
     // reading ends the load with a message box titled "Error" and returns
-    // false; what was loaded up to then stays in the tables.
+    // false; what was loaded up to then stays in the tables. The box is posted
+    // to the main thread: a loading thread never waits for it.
     bool load(const lang::String& fileName);
 
     // The tables, borrowed. sounds holds AudioClip objects and strings String

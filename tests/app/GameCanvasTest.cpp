@@ -506,4 +506,23 @@ TEST_F(GameCanvasTest, CommandsSetTheCursorOrGoToVisibleDialogsTopmostFirst) {
     EXPECT_EQ(canvas->getCursor(), lang::Cursor::getSystemCursor(lang::Cursor::System::arrow));
 }
 
+TEST_F(GameCanvasTest, WindowPaintShowsTheBackgroundUntilRunningThenTheBackBuffer) {
+    auto fb = frame->getWindow()->getFrameBuffer();
+    canvas->setBackground(lang::Color(0, 255, 0));
+    canvas->repaint();
+    platform::pumpMessages(0);
+    EXPECT_EQ(fb->pixelAt(10, 10), 0xFF00FF00u);
+
+    canvas->addToScene(String("red"), solidSprite(0, 0, 20, 20, 0xFFFF0000).get(), -1);
+    canvas->startStepped();
+    canvas->invalidateArea(nullptr);
+    canvas->render(); // into the back buffer only
+    EXPECT_EQ(fb->pixelAt(10, 10), 0xFF00FF00u);
+    canvas->repaint();
+    platform::pumpMessages(0);
+    EXPECT_EQ(fb->pixelAt(10, 10), 0xFFFF0000u);
+    // The painted area is rendered afresh on the next frame.
+    EXPECT_TRUE(canvas->isDirty());
+}
+
 } // namespace

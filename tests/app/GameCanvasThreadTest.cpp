@@ -1,4 +1,5 @@
 #include "app/GameCanvas2.h"
+#include "core/Exception.h"
 #include "engine/AnimateSprite.h"
 #include "engine/FrameClock.h"
 #include "engine/RenderThread.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -339,6 +341,37 @@ TEST(GameCanvasThreadTest, StressSceneChangesWhileRenderingAndStoppingUnderInput
     EXPECT_GT(canvas->commands.load(), 1600);
     frame->getWindow()->destroy();
     platform::quitVideo();
+}
+
+// A handler and a frame that fail now and then.
+class FailingCanvas : public ripple::GameCanvas2 {
+public:
+    void updateFrame() override {
+        GameCanvas2::updateFrame();
+        if (getFrameCounter() % 3 == 0)
+            lang::throwException("frame failed");
+        if (getFrameCounter() % 3 == 1)
+            throw std::runtime_error("frame failed otherwise");
+    }
+    bool mousePressed(Event* e, Ref<lang::Object>&, Ref<String>&) override {
+        handled.fetch_add(1);
+        if (e->x % 2)
+            lang::throwException("handler failed");
+        return false;
+    }
+    std::atomic<int> handled{0};
+};
+
+TEST(GameCanvasThreadTest, FailuresInHandlersAndFramesLeaveBothThreadsRunning) {
+    Ref<FailingCanvas> canvas = adopt(new FailingCanvas());
+    canvas->start();
+    for (int i = 0; i < 6; ++i) {
+        Ref<Event> click = adopt(new Event(canvas.get(), Event::mouseDown, i, 0, 0));
+        canvas->mouseDown(click.get(), i, 0);
+    }
+    EXPECT_TRUE(eventually([&] { return canvas->handled.load() == 6; }));
+    EXPECT_TRUE(eventually([&] { return canvas->getFrameCounter() >= 7; }));
+    canvas->stop();
 }
 
 } // namespace
