@@ -268,9 +268,14 @@ void GameCanvas::stepFrame() {
 }
 
 void GameCanvas::dispatchEvent(lang::Event* event) {
+    // Cleared however the handler leaves: a kept event holds its source,
+    // often this canvas, which would then never be freed.
+    struct Clear {
+        Ref<lang::Event>& event;
+        ~Clear() { event = nullptr; }
+    } clear{currentEvent};
     currentEvent = event;
     processEvent();
-    currentEvent = nullptr;
 }
 
 void GameCanvas::processEvent() {
