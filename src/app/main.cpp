@@ -39,9 +39,16 @@ void installSignalHandlers() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// Built by erase and assign: GCC 12's -Wrestrict misreads the equivalent
+// substr/operator= chain in optimised builds.
 std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    std::string folder(path);
+    size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos)
+        folder.assign(1, '.');
+    else
+        folder.erase(slash);
+    return folder;
 }
 
 } // namespace
@@ -65,7 +72,7 @@ int main() {
     // folder, as they are for a program started from its own folder.
     std::string dataFolder = folderOf(resourcePath);
     if (chdir(dataFolder.c_str()) != 0)
-        dataFolder = ".";
+        dataFolder.assign(1, '.');
     lang::registerResourceFile(lang::String(resourcePath.c_str()));
     ripple::traceStartup("resources");
 
