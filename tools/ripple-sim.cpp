@@ -449,8 +449,11 @@ bool readNumbers(const std::string& text, std::vector<double>& numbers) {
 
 void printQueue(const ripple::ItemQueue& queue, int remaining) {
     std::string codes;
-    for (int i = 0; i < queue.size(); ++i)
-        codes += (i ? "," : "") + std::to_string(queue.at(i));
+    for (int i = 0; i < queue.size(); ++i) {
+        if (i)
+            codes += ',';
+        codes += std::to_string(queue.at(i));
+    }
     std::printf("queue=%s remaining=%d\n", codes.c_str(), remaining);
 }
 
