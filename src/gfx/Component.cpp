@@ -6,6 +6,7 @@
 #include "gfx/Graphics.h"
 #include "gfx/Image.h"
 #include "gfx/WindowGraphics.h"
+#include "platform/Clipboard.h"
 #include "platform/KeyCodes.h"
 #include "platform/MessageLoop.h"
 #include "platform/WindowMessages.h"
@@ -366,6 +367,10 @@ intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lPar
         }
         Ref<Event> e = adopt(new Event(this, Event::keyPress, vkey, int32_t(lParam), modifiers));
         e->key = key;
+        // A paste reads the clipboard here, on the thread that owns the
+        // window; the text travels with the event to whoever takes the key.
+        if ((modifiers & Event::controlMask) && (key == 'v' || key == 'V' || vkey == 'V'))
+            e->arg = adopt(new String(platform::clipboardText().c_str()));
         deliverKey(e.get(), key);
         return 0;
     }

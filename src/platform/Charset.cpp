@@ -79,7 +79,7 @@ std::vector<char32_t> decodeUtf8(const uint8_t* data, size_t size) {
 
 } // namespace
 
-std::string utf8ToAnsi(const uint8_t* data, int size) {
+std::string utf8ToAnsi(const uint8_t* data, int size, char missing) {
     if (!data || size <= 0)
         return {};
     const void* zero = std::memchr(data, 0, static_cast<size_t>(size));
@@ -98,7 +98,7 @@ std::string utf8ToAnsi(const uint8_t* data, int size) {
             continue;
         }
         auto found = table.find(cp);
-        result += found != table.end() ? found->second : '.';
+        result += found != table.end() ? found->second : missing;
     }
     return result;
 }

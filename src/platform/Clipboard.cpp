@@ -14,8 +14,8 @@ std::string clipboardText() {
     char* text = SDL_GetClipboardText();
     if (!text)
         return std::string();
-    std::string ansi =
-        utf8ToAnsi(reinterpret_cast<const uint8_t*>(text), static_cast<int>(std::strlen(text)));
+    std::string ansi = utf8ToAnsi(reinterpret_cast<const uint8_t*>(text),
+                                  static_cast<int>(std::strlen(text)), '?');
     SDL_free(text);
     return ansi;
 }

@@ -8,6 +8,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -110,6 +111,23 @@ std::vector<std::string> GameDialogBench::type(int key, int modifiers, const cha
     if (text)
         e->arg = adopt(new lang::String(text));
     canvas->keyDown(e.get(), key);
+    canvas->dispatchQueuedEvents();
+    return canvas->take();
+}
+
+std::vector<std::string> GameDialogBench::windowKey(int sdlKey, int sdlModifiers) {
+    canvas->setVisible(true);
+    canvas->requestFocus();
+    platform::pumpMessages(0);
+    for (bool down : {true, false}) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.windowID = frame->getWindow()->getSystemId();
+        e.key.keysym.sym = sdlKey;
+        e.key.keysym.mod = static_cast<uint16_t>(sdlModifiers);
+        EXPECT_EQ(SDL_PushEvent(&e), 1);
+        platform::pumpMessages(0);
+    }
     canvas->dispatchQueuedEvents();
     return canvas->take();
 }

@@ -64,6 +64,9 @@ public:
     std::vector<std::string> click(int x, int y);
     // A key press as the window builds it (`text` travels with Control+V).
     std::vector<std::string> type(int key, int modifiers = 0, const char* text = nullptr);
+    // A key pressed on the keyboard: the window turns it into the key event
+    // (on this, the main thread) and the canvas dispatches it.
+    std::vector<std::string> windowKey(int sdlKey, int sdlModifiers);
     // Runs the main thread's pending messages (posted window requests).
     void pump();
     void steps(int n);
