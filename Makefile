@@ -14,7 +14,7 @@ HEADLESS = SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 # The thread tests: every suite whose name speaks of threads, monitors or concurrency.
 TSAN_TESTS ?= Thread|Monitor|Concurren
 
-.PHONY: package all deps build run test test-asan test-tsan bench fuzz fuzz-smoke format clean levels
+.PHONY: package all deps build run test test-asan test-tsan bench fuzz fuzz-smoke format clean levels sheets
 
 all: build
 
@@ -101,6 +101,10 @@ package: deps
 	$(call configure,release,RelWithDebInfo,-DRIPPLE_TESTS=OFF)
 	cmake --build build/release -j $(JOBS)
 	cd build/release && cpack
+
+# Contact sheets of the generated art and sound, and a still of a level in play, in docs/.
+sheets: build
+	cmake --build build/debug --target ripple_sheets
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

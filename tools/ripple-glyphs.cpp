@@ -11,10 +11,10 @@
 // baseline at one row for all, so the table's first height is the line
 // height. Exit status: 0 done, 1 bad arguments, 2 the face or the output
 // failed.
+#include "gfx/GlyphAtlas.h"
 #include "gfx/PngEncoder.h"
 #include "platform/FontFace.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -24,11 +24,7 @@
 
 namespace {
 
-constexpr int firstCode = 32;
-constexpr int lastCode = 255;
-constexpr int glyphsPerRow = 16;
-constexpr int padding = 1;
-constexpr int fieldsPerGlyph = 6;
+constexpr int fieldsPerGlyph = lang::GlyphAtlas::fieldsPerGlyph;
 
 std::string tablePath(const std::string& out) {
     const std::string suffix = ".png";
@@ -65,61 +61,18 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const int count = lastCode - firstCode + 1;
-    std::vector<platform::GlyphImage> glyphs(count);
-    // The line must hold every glyph: accents above the ascent and tails
-    // below the descent widen it rather than being cut off.
-    int above = face->ascent(), below = face->descent();
-    for (int i = 0; i < count; ++i) {
-        auto c = static_cast<unsigned char>(firstCode + i);
-        if (!face->render(platform::ansiToUnicode(c), glyphs[i])) {
-            std::fprintf(stderr, "ripple-glyphs: cannot render character %d\n", c);
-            return 2;
-        }
-        const auto& g = glyphs[i];
-        if (g.width > 0 && g.height > 0) {
-            above = std::max(above, g.top);
-            below = std::max(below, g.height - g.top);
-        }
+    lang::GlyphAtlas atlas;
+    if (!atlas.build(*face)) {
+        std::fprintf(stderr, "ripple-glyphs: cannot render the font's characters\n");
+        return 2;
     }
-    const int lineHeight = std::max(1, above + below);
+    const int count = lang::GlyphAtlas::lastCode - lang::GlyphAtlas::firstCode + 1;
+    const int atlasWidth = atlas.width, atlasHeight = atlas.height, lineHeight = atlas.lineHeight;
 
-    std::vector<int32_t> table(count * fieldsPerGlyph);
-    int atlasWidth = 1, rowWidth = 0;
-    for (int i = 0; i < count; ++i) {
-        if (i % glyphsPerRow == 0)
-            rowWidth = 0;
-        const auto& g = glyphs[i];
-        int32_t* record = &table[i * fieldsPerGlyph];
-        record[0] = rowWidth;
-        record[1] = i / glyphsPerRow * (lineHeight + padding);
-        record[2] = g.width;
-        record[3] = lineHeight;
-        record[4] = g.left;
-        record[5] = g.advance;
-        rowWidth += g.width + padding;
-        atlasWidth = std::max(atlasWidth, rowWidth);
-    }
-    const int rows = (count + glyphsPerRow - 1) / glyphsPerRow;
-    const int atlasHeight = rows * (lineHeight + padding);
-
-    std::vector<uint32_t> atlas(static_cast<size_t>(atlasWidth) * atlasHeight, 0);
-    for (int i = 0; i < count; ++i) {
-        const auto& g = glyphs[i];
-        const int32_t* record = &table[i * fieldsPerGlyph];
-        const int originY = record[1] + above - g.top;
-        for (int row = 0; row < g.height; ++row)
-            for (int col = 0; col < g.width; ++col) {
-                uint32_t coverage = g.coverage[static_cast<size_t>(row) * g.width + col];
-                if (coverage)
-                    atlas[static_cast<size_t>(originY + row) * atlasWidth + record[0] + col] =
-                        coverage << 24 | 0xFFFFFFu;
-            }
-    }
-
-    std::vector<uint32_t> tablePixels(table.begin(), table.end());
+    std::vector<uint32_t> tablePixels(atlas.table.begin(), atlas.table.end());
     const std::string tableOut = tablePath(argv[3]);
-    if (!lang::PngEncoder::writeFile(argv[3], atlas.data(), atlasWidth, atlasHeight, false) ||
+    if (!lang::PngEncoder::writeFile(argv[3], atlas.pixels.data(), atlasWidth, atlasHeight,
+                                     false) ||
         !lang::PngEncoder::writeFile(tableOut.c_str(), tablePixels.data(), fieldsPerGlyph, count,
                                      false)) {
         std::fprintf(stderr, "ripple-glyphs: cannot write %s\n", argv[3]);
