@@ -149,8 +149,8 @@ void drawBall(Raster& r, const std::vector<Rgba>& colours, int colour, float ang
 } // namespace
 
 std::vector<Rgba> ballColours(const ArtContext& art) {
-    static const char* const fallbacks[9] = {"#e8383a", "#ffd23c", "#3fbf4f", "#2f6fe8", "#a24ee0",
-                                             "#ff8a1c", "#4fe3e8", "#ff7fc8", "#f4f0e8"};
+    static const char* const fallbacks[9] = {"#e84c33", "#ffe72f", "#43b45e", "#1f4fd8", "#c072f0",
+                                             "#f9851c", "#51e3fb", "#ff89c8", "#f4f0e8"};
     std::vector<Rgba> c;
     for (int i = 0; i < 8; ++i)
         c.push_back(art.colour("ball" + std::to_string(i), fallbacks[i]));

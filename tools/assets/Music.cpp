@@ -332,8 +332,9 @@ Song readSong(const std::string& path) {
     return song;
 }
 
-// The game's instruments, all made here: name, base pitch and character.
-XmModule::Instrument makeInstrument(const std::string& kind) {
+} // namespace
+
+XmModule::Instrument instrumentFor(const std::string& kind) {
     XmModule::Instrument ins;
     ins.name = kind;
     if (kind == "mallet") {
@@ -395,29 +396,34 @@ XmModule::Instrument makeInstrument(const std::string& kind) {
     return ins;
 }
 
-} // namespace
-
 std::vector<uint8_t> composeModule(const std::string& which, const Sources& sources) {
     const Song song = readSong(sources.dataDir + "/art/music-" + which + ".txt");
     enum { Lead, Bass, Pad1, Pad2, Pad3, Arp, Kick, Shaker, Rim, Spare, Channels };
     XmModule xm(Channels, 64, song.tempo, song.speed);
-    const int lead = xm.addInstrument(makeInstrument(song.lead));
-    const int bass = xm.addInstrument(makeInstrument("bass"));
-    const int pad = xm.addInstrument(makeInstrument("pad"));
-    const int pluck = xm.addInstrument(makeInstrument("pluck"));
-    const int kick = xm.addInstrument(makeInstrument("kick"));
-    const int shaker = xm.addInstrument(makeInstrument("shaker"));
-    const int rim = xm.addInstrument(makeInstrument("rim"));
+    const int lead = xm.addInstrument(instrumentFor(song.lead));
+    const int bass = xm.addInstrument(instrumentFor("bass"));
+    const int pad = xm.addInstrument(instrumentFor("pad"));
+    const int pluck = xm.addInstrument(instrumentFor("pluck"));
+    const int kick = xm.addInstrument(instrumentFor("kick"));
+    const int shaker = xm.addInstrument(instrumentFor("shaker"));
+    const int rim = xm.addInstrument(instrumentFor("rim"));
+    std::vector<int> levels(1, 64);
+    for (const char* kind : {song.lead.c_str(), "bass", "pad", "pluck", "kick", "shaker", "rim"})
+        levels.push_back(std::min(64, instrumentFor(kind).volume * 5 / 4));
 
     std::map<std::string, int> index;
     for (const auto& p : song.patterns) {
         const int at = xm.addPattern();
         index[p.name] = at;
+        // A written volume replaces the sample's own, so each note's volume
+        // is scaled by its instrument's level in the mix.
         auto put = [&](int row, int channel, int midi, int instrument, int volume) {
             auto& c = xm.cell(at, row, channel);
             c.note = midi < 0 ? 97 : xmNote(midi);
             c.instrument = midi < 0 ? 0 : instrument;
-            c.volume = volume;
+            c.volume = volume < 0 || midi < 0
+                           ? volume
+                           : (volume * levels[static_cast<size_t>(instrument)] + 32) / 64;
         };
         // Melody from the notation.
         for (size_t step = 0; step < p.melody.size() && step < 64; ++step) {

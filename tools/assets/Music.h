@@ -52,6 +52,10 @@ private:
     std::vector<int> orders;
 };
 
+// The songs' instruments, synthesised: "mallet", "bell", "pluck", "pad",
+// "bass", "kick", "shaker" and anything else a rim knock.
+XmModule::Instrument instrumentFor(const std::string& kind);
+
 // The XM note of a MIDI note number (middle C 60 is XM's C-4, 49).
 int xmNote(int midi);
 

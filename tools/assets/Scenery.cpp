@@ -17,10 +17,7 @@ constexpr float reach = 44.0f;
 std::vector<float> trackDistances(const Layout& layout, int w, int h) {
     std::vector<float> dist(static_cast<size_t>(w) * h, reach * reach);
     const int R = static_cast<int>(reach);
-    for (const auto& control : layout.tracks) {
-        auto path = tracePath(control);
-        if (!control.empty())
-            path.push_back(control.back());
+    for (const auto& path : layout.paths) {
         for (const auto& p : path)
             for (int y = std::max(0, p.y - R); y <= std::min(h - 1, p.y + R); ++y)
                 for (int x = std::max(0, p.x - R); x <= std::min(w - 1, p.x + R); ++x) {
@@ -269,11 +266,12 @@ void drawChannels(Raster& r, const ArtContext& art, const Layout& layout,
             }
         }
     const Rgba deep = art.colour("waterdeep", "#04202b");
-    for (const auto& control : layout.tracks) {
-        if (control.empty())
+    for (const auto& path : layout.paths) {
+        if (path.empty())
             continue;
-        const auto& top = control.front();
-        const auto& bottom = control.back();
+        // The ramp stands at the path's first point, the ball sinks past its last.
+        const auto& top = path.front();
+        const auto& bottom = path.back();
         float tx = static_cast<float>(top.x), ty = static_cast<float>(top.y);
         float bx = static_cast<float>(bottom.x), by = static_cast<float>(bottom.y);
         // Socket for the ramp: a stone ring round a dark mouth.

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "game/TrackLayout.h"
+#include "io/FileInputStream.h"
+
 namespace fs = std::filesystem;
 
 namespace assets {
@@ -94,44 +97,27 @@ bool isNumber(const std::string& s) {
     return *end == '\0';
 }
 
+// Reads a layout with the game's own reader, so the channels are drawn
+// along exactly the paths the balls will roll on.
 bool readLayout(const fs::path& path, int number, Layout& out) {
-    std::ifstream in(path);
-    if (!in)
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
         return false;
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    auto tokens = dataTokens(buffer.str());
+    auto in = lang::adopt(new lang::FileInputStream(path.string().c_str()));
+    ripple::TrackLayout layout;
+    ripple::DataProblems quiet(true);
+    layout.read(in.get(), path.filename().string(), quiet);
     out.number = number;
-    size_t i = 0;
-    std::vector<int> group;
-    for (; i < tokens.size() && tokens[i] != "$"; ++i) {
-        if (!isNumber(tokens[i]))
-            continue;
-        group.push_back(static_cast<int>(std::strtod(tokens[i].c_str(), nullptr)));
-        if (group.size() == 4) {
-            out.overlays.push_back({group[0], group[1], group[2], group[3]});
-            group.clear();
-        }
-    }
-    ++i;
-    while (i < tokens.size() && !isNumber(tokens[i]))
-        ++i;
-    if (i >= tokens.size())
-        return true;
-    int count = std::clamp(static_cast<int>(std::strtod(tokens[i++].c_str(), nullptr)), 0, 12);
-    for (int t = 0; t < count; ++t) {
-        while (i < tokens.size() && !isNumber(tokens[i]))
-            ++i;
-        std::vector<TrackPoint> points;
-        group.clear();
-        while (i < tokens.size() && isNumber(tokens[i])) {
-            group.push_back(static_cast<int>(std::strtod(tokens[i++].c_str(), nullptr)));
-            if (group.size() == 4) {
-                points.push_back({group[0], group[1]});
-                group.clear();
-            }
-        }
-        out.tracks.push_back(points);
+    for (const auto& o : layout.overlays())
+        out.overlays.push_back({o.x, o.y, o.width, o.height});
+    for (int t = 0; t < layout.trackCount(); ++t) {
+        std::vector<TrackPoint> control, path;
+        for (const auto& c : layout.controlPoints(t))
+            control.push_back({c.x, c.y});
+        for (const auto& p : layout.path(t))
+            path.push_back({p.x, p.y});
+        out.tracks.push_back(control);
+        out.paths.push_back(path);
     }
     return true;
 }
@@ -267,19 +253,6 @@ bool readSources(const std::string& dataDir, Sources& out, std::string& error) {
         std::sort(out.levelFiles.begin(), out.levelFiles.end());
     }
     return true;
-}
-
-std::vector<TrackPoint> tracePath(const std::vector<TrackPoint>& control) {
-    std::vector<TrackPoint> path;
-    for (size_t k = 0; k + 1 < control.size(); ++k) {
-        const auto& p = control[k];
-        const auto& q = control[k + 1];
-        int dx = q.x - p.x, dy = q.y - p.y;
-        int t = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-        for (int i = 1; i <= t; ++i)
-            path.push_back({p.x + dx * i / (t + 1), p.y + dy * i / (t + 1)});
-    }
-    return path;
 }
 
 } // namespace assets

@@ -43,6 +43,8 @@ struct Layout {
     int number = 0;
     std::vector<std::array<int, 4>> overlays;
     std::vector<std::vector<TrackPoint>> tracks;
+    // Each track's path as the game builds it, one pixel between points.
+    std::vector<std::vector<TrackPoint>> paths;
 };
 
 // Everything the generator reads from the data folder.
@@ -73,9 +75,5 @@ bool readSources(const std::string& dataDir, Sources& out, std::string& error);
 
 // The text in the first pair of double quotes of `s`, or "".
 std::string quoted(const std::string& s);
-
-// The points of a track path one pixel apart, as the game builds them from
-// the control points (integer steps between each pair).
-std::vector<TrackPoint> tracePath(const std::vector<TrackPoint>& control);
 
 } // namespace assets
