@@ -479,6 +479,7 @@ void drawTextBlock(Raster& r, ArtContext& art, const std::vector<std::string>& l
         };
         std::vector<Row> rows;
         float height = 0;
+        bool wrapped = false;
         for (const auto& line : lines) {
             bool heading = !line.empty() && line[0] == '#';
             std::string t =
@@ -489,12 +490,16 @@ void drawTextBlock(Raster& r, ArtContext& art, const std::vector<std::string>& l
                 height += static_cast<float>(sz) * 0.6f;
                 continue;
             }
-            for (const auto& part : wrap(art, Face::Display, sz, t, static_cast<int>(w) - 8)) {
+            auto parts = wrap(art, Face::Display, sz, t, static_cast<int>(w) - 8);
+            wrapped = wrapped || parts.size() > 1;
+            for (const auto& part : parts) {
                 rows.push_back({part, heading, sz});
                 height += static_cast<float>(sz) * 1.35f;
             }
         }
-        if (height > h && size > 9)
+        // The lines are written as they should break: shrink the type before
+        // breaking them again, down to a size that still reads easily.
+        if ((height > h && size > 9) || (wrapped && size > 13))
             continue;
         float pen = y + (h - height) / 2;
         for (const auto& row : rows) {
@@ -563,12 +568,44 @@ Raster paintOverlay(const ImageSpec& spec, ArtContext&, const Rgba& colour) {
 }
 
 Raster paintConsole(const ImageSpec& spec, ArtContext& art) {
+    // The bank the fish swims along: a lip of wet stone over a band of deep
+    // water glass, pebbles and reeds at both ends.
     Raster r(spec.width, spec.height);
     const float w = static_cast<float>(spec.width), h = static_cast<float>(spec.height);
-    // A weathered driftwood-and-glass strip: the score bar along the top.
-    drawPanel(r, 1, 1, w - 2, h - 3, std::min(14.0f, h * 0.4f),
-              art.colour("paneldark", "#062030").withAlpha(0.88f),
-              art.colour("panelrim", "#8ef0ea"));
+    const Rgba deep = art.colour("paneldark", "#062030");
+    r.fill([&](float x,
+               float y) { return boxDistance(x, y, w / 2, h / 2 + 6, w / 2 + 12, h / 2, 14); },
+           [&](float x, float y) {
+               Rgba c = mix(art.colour("watermid", "#0b4552"), deep, clamp01(y / h));
+               return mix(c, art.colour("caustic", "#bff6ff"), caustics(x, y, 26, 51) * 0.12f)
+                   .withAlpha(0.9f);
+           },
+           0, 0, spec.width, spec.height);
+    r.fill(
+        [&](float x, float y) {
+            float lip = 7 + 2.5f * std::sin(x * 0.03f) + 1.5f * std::sin(x * 0.11f);
+            return std::fabs(y - lip) - 3.2f;
+        },
+        [&](float x, float y) {
+            float n = valueNoise(x * 0.2f, y * 0.4f, 52);
+            return scaled(
+                mix(Rgba{0.45f, 0.47f, 0.43f, 1}, art.colour("sandlight", "#efd59a"), 0.3f),
+                0.65f + 0.45f * n);
+        },
+        0, 0, spec.width, spec.height);
+    for (int i = 0; i < 24; ++i) {
+        float px = (i < 12 ? 6 + static_cast<float>(i) * 7.5f
+                           : w - 6 - static_cast<float>(i - 12) * 7.5f) +
+                   4 * hash2(i, 1, 53);
+        float py = h - 10 - 20 * hash2(i, 2, 53);
+        float rad = 3 + 4 * hash2(i, 3, 53);
+        r.fill([&](float x, float y) { return ellipseDistance(x, y, px, py, rad, rad * 0.75f); },
+               [&](float x, float y) {
+                   float l = clamp01(0.6f - ((x - px) + (y - py)) / (rad * 2.5f));
+                   return scaled(Rgba{0.5f, 0.5f, 0.46f, 1}, 0.5f + 0.6f * l);
+               },
+               0, 0, spec.width, spec.height);
+    }
     return r;
 }
 

@@ -314,40 +314,47 @@ Raster paintTrackHighlight(const ImageSpec& spec, ArtContext& art) {
 }
 
 Raster paintRamp(const ImageSpec& spec, ArtContext& art) {
-    // A gate of two wooden leaves over the socket at a track's top: frame 0
-    // closed, then opening outwards.
-    (void)art;
+    // A little sluice gate over the socket at a track's top: two stone posts
+    // and a plank shutter that lifts into the beam (frame 0 shut).
+    const Rgba stone = Rgba{0.55f, 0.56f, 0.52f, 1};
+    const Rgba wood = art.colour("sanddark", "#7a5a36");
     return frames(spec, [&](Raster& cell, int, float t) {
         const float w = static_cast<float>(cell.width()), h = static_cast<float>(cell.height());
         const float open = smoothstep(0, 1, t);
-        const float leaf = (w / 2 - 3) * (1 - open * 0.85f);
-        auto plank = [&](float x0, float x1) {
+        const float post = w * 0.14f, beam = h * 0.22f;
+        const float shutterBottom = beam + (h - beam - 2) * (1 - open);
+        // The shutter: vertical planks, darker towards the bottom edge.
+        if (shutterBottom > beam + 1)
             cell.fill(
                 [&](float x, float y) {
-                    return boxDistance(x, y, (x0 + x1) / 2, h / 2, std::fabs(x1 - x0) / 2,
-                                       h / 2 - 3, 3);
+                    return boxDistance(x, y, w / 2, (beam + shutterBottom) / 2, w / 2 - post,
+                                       (shutterBottom - beam) / 2, 1.5f);
                 },
                 [&](float x, float y) {
-                    float grain =
-                        0.85f + 0.15f * std::sin(y * 1.3f + 2 * valueNoise(x * 0.3f, y * 0.1f, 3));
-                    return scaled(Rgba{0.62f, 0.42f, 0.22f, 1}, grain);
+                    float plank = std::fabs(std::fmod(x - post, w * 0.18f) - w * 0.09f);
+                    float grain = 0.88f + 0.12f * valueNoise(x * 0.5f, y * 0.08f, 3);
+                    Rgba c = scaled(mix(wood, Rgba{0.8f, 0.6f, 0.35f, 1}, 0.45f), grain);
+                    c = scaled(c, plank < 0.7f ? 0.6f : 1.0f);
+                    return scaled(c, 1 - 0.3f * clamp01((y - shutterBottom + 5) / 5));
                 },
                 0, 0, cell.width(), cell.height());
-            cell.fill(
-                [&](float x, float y) {
-                    return std::fabs(boxDistance(x, y, (x0 + x1) / 2, h / 2, std::fabs(x1 - x0) / 2,
-                                                 h / 2 - 3, 3)) -
-                           0.7f;
-                },
-                Rgba{0.25f, 0.14f, 0.06f, 0.9f}, 0, 0, cell.width(), cell.height());
-        };
-        if (leaf > 1.5f) {
-            plank(3, 3 + leaf);
-            plank(w - 3 - leaf, w - 3);
+        // Posts and the beam across them.
+        for (int side = 0; side < 2; ++side) {
+            float px = side == 0 ? post / 2 + 1 : w - post / 2 - 1;
+            cell.fill([&](float x,
+                          float y) { return boxDistance(x, y, px, h / 2, post / 2, h / 2 - 1, 2); },
+                      [&](float x, float y) {
+                          float l = clamp01(0.7f - (x - px) / post - 0.2f * y / h);
+                          return scaled(stone, 0.6f + 0.5f * l);
+                      },
+                      0, 0, cell.width(), cell.height());
         }
-        // Brass hinges at the posts.
-        droplet(cell, 4, h / 2, 3, Rgba{0.95f, 0.75f, 0.3f, 1}, 1);
-        droplet(cell, w - 4, h / 2, 3, Rgba{0.95f, 0.75f, 0.3f, 1}, 1);
+        cell.fill(
+            [&](float x, float y) {
+                return boxDistance(x, y, w / 2, beam / 2 + 1, w / 2 - 1, beam / 2, 2);
+            },
+            [&](float, float y) { return scaled(stone, 1.05f - 0.4f * y / beam); }, 0, 0,
+            cell.width(), cell.height());
     });
 }
 

@@ -60,8 +60,8 @@ void drawFish(Raster& r, const ArtContext& art, const Pose& p, float s) {
     const Rgba body = art.colour("fish", "#ff8c3a");
     const Rgba belly = art.colour("fishbelly", "#ffe2a8");
     const Rgba fin = art.colour("fishfin", "#ff5f4a");
-    const float cx = 40 * s, cy = (44 - p.bob) * s;
-    const float rx = (21 + 2.5f * p.puff) * s, ry = 24 * s;
+    const float cx = 40 * s, cy = (39 - p.bob) * s;
+    const float rx = (19 + 2.5f * p.puff) * s, ry = 22 * s;
     const int W = r.width(), H = r.height();
     auto all = [&](const Raster::Distance& d, const Raster::Paint& paint) {
         r.fill(d, paint, 0, 0, W, H, s);
@@ -72,15 +72,15 @@ void drawFish(Raster& r, const ArtContext& art, const Pose& p, float s) {
             return Rgba{0, 0.05f, 0.06f, 0.3f};
         });
     // Tail: a fan swinging side to side below the body.
-    const float tx = cx + p.tail * 7 * s, ty = cy + ry + 8 * s;
+    const float tx = cx + p.tail * 7 * s, ty = cy + ry + 5 * s;
     all(
         [&](float x, float y) {
             float lx = x - tx, ly = y - ty;
             float ang = p.tail * 0.35f;
             float ux = lx * std::cos(ang) - ly * std::sin(ang);
             float uy = lx * std::sin(ang) + ly * std::cos(ang);
-            float fan = std::max(ellipseDistance(ux, uy, 0, 3 * s, 16 * s, 11 * s),
-                                 -ellipseDistance(ux, uy, 0, 15 * s, 8 * s, 9 * s));
+            float fan = std::max(ellipseDistance(ux, uy, 0, 3 * s, 15 * s, 9 * s),
+                                 -ellipseDistance(ux, uy, 0, 13 * s, 7 * s, 8 * s));
             float stalk = segmentDistance(x, y, cx, cy + ry * 0.6f, tx, ty - 4 * s) - 5 * s;
             return std::min(fan, stalk);
         },
@@ -154,31 +154,20 @@ void drawFish(Raster& r, const ArtContext& art, const Pose& p, float s) {
                 },
                 [&](float, float) { return scaled(body, 0.9f); });
     }
-    // Mouth at the top: a smile, opening to a round "o" that squirts.
-    const float mx = cx, my = cy - ry + 3 * s;
-    if (p.mouth < 0.15f) {
-        all(
-            [&](float x, float y) {
-                float arc = std::fabs(circleDistance(x, y, mx, my - 3 * s, 5 * s)) - 0.9f * s;
-                return std::max(arc, (my - 1 * s) - y);
-            },
-            [&](float, float) {
-                return Rgba{0.45f, 0.12f, 0.08f, 1};
-            });
-    } else {
-        float mr = (2 + 4 * p.mouth) * s;
-        all([&](float x, float y) { return ellipseDistance(x, y, mx, my - 1 * s, mr, mr * 0.8f); },
-            [&](float, float) {
-                return Rgba{0.5f, 0.1f, 0.1f, 1};
-            });
-        all(
-            [&](float x, float y) {
-                return std::fabs(ellipseDistance(x, y, mx, my - 1 * s, mr, mr * 0.8f)) - 1.1f * s;
-            },
-            [&](float, float) {
-                return Rgba{1, 0.6f, 0.5f, 1};
-            });
-    }
+    // Mouth at the top: puckered lips, opening to a round "o" that squirts.
+    const float mx = cx, my = cy - ry + 2.5f * s;
+    const float mr = (2.2f + 3.8f * p.mouth) * s;
+    all(
+        [&](float x, float y) {
+            return ellipseDistance(x, y, mx, my, mr + 1.6f * s, mr * 0.75f + 1.4f * s);
+        },
+        [&](float, float) {
+            return Rgba{1, 0.55f, 0.5f, 1};
+        });
+    all([&](float x, float y) { return ellipseDistance(x, y, mx, my, mr, mr * 0.7f); },
+        [&](float, float) {
+            return Rgba{0.45f, 0.08f, 0.1f, 1};
+        });
 }
 
 } // namespace

@@ -100,6 +100,11 @@ void drawPowerIcon(Raster& r, const ArtContext& art, int code, float cx, float c
     }
 }
 
+// The turn of the studs on a bomb's rim in frame `col` of `columns`.
+float a0(int col, int columns) {
+    return 0.785398f * static_cast<float>(col) / static_cast<float>(std::max(1, columns));
+}
+
 Rgba powerColour(const ArtContext& art, int code) {
     if (code <= 16)
         return ballColours(art)[static_cast<size_t>(code - 9)];
@@ -180,6 +185,32 @@ Raster paintPowerups(const ImageSpec& spec, ArtContext& art) {
                     return face;
                 },
                 0, 0, cell.width(), cell.height(), 2);
+            if (code <= 16) {
+                // A bomb is told from a ball by its dark studded rim and the
+                // spark of its fuse.
+                cell.fill(
+                    [&](float x, float y) {
+                        float nx = (x - cx) / squash;
+                        float d = std::hypot(nx, y - cy);
+                        float ring = std::fabs(d - rad * 0.9f) - rad * 0.1f;
+                        float stud = 1e9f;
+                        for (int k = 0; k < 8; ++k) {
+                            float a = static_cast<float>(k) * 0.785398f + a0(col, spec.columns);
+                            stud = std::min(stud, std::hypot(nx - std::sin(a) * rad * 0.9f,
+                                                             y - cy + std::cos(a) * rad * 0.9f) -
+                                                      rad * 0.09f);
+                        }
+                        return std::max(ring, -stud) * squash;
+                    },
+                    Rgba{0.08f, 0.08f, 0.12f, 0.95f}, 0, 0, cell.width(), cell.height(), 2);
+                const float sx = cx + rad * 0.55f * squash, sy = cy - rad * 0.8f;
+                cell.fill(
+                    [&](float x, float y) {
+                        return std::min(boxDistance(x, y, sx, sy, rad * 0.3f, 1.2f, 1),
+                                        boxDistance(x, y, sx, sy, 1.2f, rad * 0.3f, 1));
+                    },
+                    Rgba{1, 0.95f, 0.6f, 1}, 0, 0, cell.width(), cell.height(), 2);
+            }
             if (squash > 0.3f)
                 drawPowerIcon(cell, art, code, cx, cy, rad * 0.9f, squash);
             // A glint that stays where the light is.
