@@ -1,0 +1,200 @@
+#include "platform/Http.h"
+
+#include <curl/curl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+// curl_global_init is not thread-safe and must run once before any handle is
+// made; the first request from whichever thread performs it.
+void initOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct UrlDeleter {
+    void operator()(CURLU* h) const { curl_url_cleanup(h); }
+};
+struct EasyDeleter {
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
+
+bool getPart(CURLU* h, CURLUPart part, unsigned flags, std::string& out) {
+    char* value = nullptr;
+    if (curl_url_get(h, part, &value, flags) != CURLUE_OK)
+        return false;
+    out = value ? value : "";
+    curl_free(value);
+    return true;
+}
+
+bool unsafeInUrl(unsigned char c) {
+    return c <= 0x20 || c >= 0x7f || std::strchr("<>\"{}|\\^`", c) != nullptr;
+}
+
+// Percent-escapes the bytes that may not appear in an address; escapes
+// already present are kept, so an encoded query is not encoded twice.
+void appendEscaped(std::string& out, const char* text) {
+    static const char hex[] = "0123456789ABCDEF";
+    for (; *text; ++text) {
+        auto c = static_cast<unsigned char>(*text);
+        if (unsafeInUrl(c)) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
+
+struct Sink {
+    std::vector<uint8_t>* body;
+    size_t cap;
+    bool overCap = false;
+};
+
+size_t writeBody(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    size_t n = size * count;
+    if (n > sink->cap - sink->body->size()) {
+        // Returning less than n makes libcurl abort the transfer: a reply
+        // larger than the cap must never grow memory without bound.
+        sink->overCap = true;
+        return 0;
+    }
+    sink->body->insert(sink->body->end(), data, data + n);
+    return n;
+}
+
+} // namespace
+
+bool parseUrl(const char* spec, UrlParts& parts) {
+    if (!spec || !*spec)
+        return false;
+    initOnce();
+    // Unsafe bytes are escaped first, as a browser would, so "a b" in a path
+    // is a request for "a%20b" rather than a rejected address.
+    std::string escaped;
+    appendEscaped(escaped, spec);
+    UrlHandle h(curl_url());
+    if (!h || curl_url_set(h.get(), CURLUPART_URL, escaped.c_str(), 0) != CURLUE_OK)
+        return false;
+    UrlParts out;
+    std::string port, path, query;
+    if (!getPart(h.get(), CURLUPART_SCHEME, 0, out.scheme) ||
+        !getPart(h.get(), CURLUPART_HOST, 0, out.host) ||
+        !getPart(h.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT, port) ||
+        !getPart(h.get(), CURLUPART_PATH, 0, path))
+        return false;
+    out.port = std::atoi(port.c_str());
+    out.file = path.empty() ? "/" : path;
+    if (getPart(h.get(), CURLUPART_QUERY, 0, query))
+        out.file += "?" + query;
+    parts = std::move(out);
+    return true;
+}
+
+std::string buildUrl(const UrlParts& parts) {
+    std::string text = parts.scheme + "://" + parts.host;
+    if (parts.port > 0)
+        text += ":" + std::to_string(parts.port);
+    if (parts.file.empty() || parts.file[0] != '/')
+        text += '/';
+    appendEscaped(text, parts.file.c_str());
+    // A round trip through the parser rejects what is not an address and
+    // drops a port that is the scheme's default.
+    initOnce();
+    UrlHandle h(curl_url());
+    std::string out;
+    if (!h || curl_url_set(h.get(), CURLUPART_URL, text.c_str(), 0) != CURLUE_OK ||
+        !getPart(h.get(), CURLUPART_URL, CURLU_NO_DEFAULT_PORT, out))
+        return {};
+    return out;
+}
+
+HttpOutcome httpGet(const std::string& url, const HttpLimits& limits, std::vector<uint8_t>& body,
+                    long* status) {
+    body.clear();
+    if (status)
+        *status = 0;
+    initOnce();
+    // A fresh handle per request: a reused one would resolve a new address
+    // against the last one and could carry connection state between requests.
+    std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+    if (!curl)
+        return HttpOutcome::Failed;
+    std::unique_ptr<curl_slist, ListDeleter> headers(
+        curl_slist_append(nullptr, "Pragma: no-cache"));
+    if (headers)
+        headers.reset(curl_slist_append(headers.release(), "Cache-Control: no-cache"));
+
+    Sink sink{&body, limits.maxBodyBytes};
+    long total = limits.timeoutMs > 0 ? limits.timeoutMs : HttpLimits::totalDefaultMs;
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, total);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, total);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "LUMORA.NET.URL");
+    curl_easy_setopt(h, CURLOPT_REFERER, "LM");
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+
+    CURLcode rc = curl_easy_perform(h);
+    long code = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
+    if (status)
+        *status = code;
+    HttpOutcome outcome = HttpOutcome::Ok;
+    if (sink.overCap || rc == CURLE_FILESIZE_EXCEEDED)
+        outcome = HttpOutcome::TooLarge;
+    else if (rc == CURLE_OPERATION_TIMEDOUT)
+        outcome = HttpOutcome::TimedOut;
+    else if (rc != CURLE_OK)
+        outcome = HttpOutcome::Failed;
+    else if (code != 200)
+        outcome = HttpOutcome::BadStatus;
+    if (outcome != HttpOutcome::Ok)
+        std::vector<uint8_t>().swap(body);
+    return outcome;
+}
+
+} // namespace platform
+
+namespace platform {
+
+bool hasNetworkInterface() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return false;
+    bool found = false;
+    for (ifaddrs* a = list; a && !found; a = a->ifa_next) {
+        if (!a->ifa_addr || (a->ifa_flags & IFF_LOOPBACK) || !(a->ifa_flags & IFF_UP) ||
+            !(a->ifa_flags & IFF_RUNNING))
+            continue;
+        found = a->ifa_addr->sa_family == AF_INET || a->ifa_addr->sa_family == AF_INET6;
+    }
+    freeifaddrs(list);
+    return found;
+}
+
+} // namespace platform
