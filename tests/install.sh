@@ -13,7 +13,8 @@ DESTDIR="$scratch/root" cmake --install "$build" --prefix /opt/ripple >/dev/null
 root="$scratch/root/opt/ripple"
 for f in bin/ripple share/ripple/ripple.bin share/ripple/balancedataeasy.dat \
          share/ripple/mappoints.dat share/ripple/tracks/track1.txt \
-         share/applications/ripple.desktop; do
+         share/applications/ripple.desktop share/icons/hicolor/48x48/apps/ripple.png \
+         share/icons/hicolor/256x256/apps/ripple.png; do
     [ -e "$root/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 desktop-file-validate "$root/share/applications/ripple.desktop"

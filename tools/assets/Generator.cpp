@@ -185,6 +185,28 @@ bool Generator::writeData(const std::string& outDir, std::string& error) {
             return false;
         }
     }
+    return writeDesktopIcons(outDir, error);
+}
+
+bool Generator::writeDesktopIcons(const std::string& outDir, std::string& error) {
+    // The desktop's icon theme wants the window icon's art at its own sizes,
+    // drawn at each size rather than scaled from the small one.
+    ArtContext art(src);
+    for (int size : {48, 64, 128, 256}) {
+        ImageSpec spec{"icon", size, size, 1, 1, "desktop icon"};
+        std::vector<uint32_t> argb = paintImage(spec, art).toArgb();
+        std::vector<uint8_t> png = lang::PngEncoder::encode(argb.data(), size, size, false);
+        const fs::path folder = fs::path(outDir) / "icons" / std::to_string(size);
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        std::ofstream out(folder / "ripple.png", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(png.data()),
+                  static_cast<std::streamsize>(png.size()));
+        if (png.empty() || !out) {
+            error = "cannot write the " + std::to_string(size) + " px desktop icon";
+            return false;
+        }
+    }
     return true;
 }
 

@@ -29,8 +29,10 @@ public:
     // manifests' order; keys without the "+". False (with `error`) when an
     // image cannot be encoded or a scene file cannot be read.
     bool entries(std::vector<Entry>& out, std::string& error);
-    // Writes ripple.bin and copies the level files into `outDir`.
+    // Writes ripple.bin, copies the level files and writes the desktop icons
+    // (icons/<size>/ripple.png for 48, 64, 128 and 256 px) into `outDir`.
     bool writeData(const std::string& outDir, std::string& error);
+    bool writeDesktopIcons(const std::string& outDir, std::string& error);
     // Writes a contact sheet of every image, each sound's waveform and a
     // composed still of a level in play into `docsDir`.
     bool writeSheets(const std::string& docsDir, std::string& error);
