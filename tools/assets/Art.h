@@ -26,7 +26,7 @@ Raster paintImage(const ImageSpec& spec, ArtContext& art);
 // The eight ball colours and the wild ball's, from the palette.
 std::vector<Rgba> ballColours(const ArtContext& art);
 
-// Painters, one per kind of picture. Each fills a raster of the spec's size.
+// Painters, one per kind of picture. Each fills a raster of the size its manifest line gives.
 Raster paintBallSheet(const ImageSpec& spec, ArtContext& art);
 Raster paintBallShadow(const ImageSpec& spec, ArtContext& art);
 Raster paintBallGlare(const ImageSpec& spec, ArtContext& art);
