@@ -98,44 +98,39 @@ void Raster::shade(const Paint& paint) {
             blend(x, y, paint(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f));
 }
 
+namespace {
+
+// Calls `combine(dest, source)` for every pixel of `src` placed with its top left corner at
+// (x, y) that lands inside `dst`; the clipping is shared by every way of layering.
+template <typename Combine>
+void overlay(Raster& dst, const Raster& src, int x, int y, Combine combine) {
+    int sy0 = std::max(0, -y), sy1 = std::min(src.height(), dst.height() - y);
+    int sx0 = std::max(0, -x), sx1 = std::min(src.width(), dst.width() - x);
+    for (int sy = sy0; sy < sy1; ++sy)
+        for (int sx = sx0; sx < sx1; ++sx)
+            combine(dst.at(x + sx, y + sy), src.at(sx, sy));
+}
+
+} // namespace
+
 void Raster::draw(const Raster& src, int x, int y, float opacity) {
-    for (int sy = 0; sy < src.h; ++sy) {
-        int dy = y + sy;
-        if (dy < 0 || dy >= h)
-            continue;
-        for (int sx = 0; sx < src.w; ++sx) {
-            int dx = x + sx;
-            if (dx < 0 || dx >= w)
-                continue;
-            const Px& s = src.at(sx, sy);
-            if (s.a <= 0 && s.r <= 0 && s.g <= 0 && s.b <= 0)
-                continue;
-            Px& d = at(dx, dy);
-            float k = 1 - s.a * opacity;
-            d.r = s.r * opacity + d.r * k;
-            d.g = s.g * opacity + d.g * k;
-            d.b = s.b * opacity + d.b * k;
-            d.a = s.a * opacity + d.a * k;
-        }
-    }
+    overlay(*this, src, x, y, [opacity](Px& d, const Px& s) {
+        if (s.a <= 0 && s.r <= 0 && s.g <= 0 && s.b <= 0)
+            return;
+        float k = 1 - s.a * opacity;
+        d.r = s.r * opacity + d.r * k;
+        d.g = s.g * opacity + d.g * k;
+        d.b = s.b * opacity + d.b * k;
+        d.a = s.a * opacity + d.a * k;
+    });
 }
 
 void Raster::drawAdditive(const Raster& src, int x, int y, float amount) {
-    for (int sy = 0; sy < src.h; ++sy) {
-        int dy = y + sy;
-        if (dy < 0 || dy >= h)
-            continue;
-        for (int sx = 0; sx < src.w; ++sx) {
-            int dx = x + sx;
-            if (dx < 0 || dx >= w)
-                continue;
-            const Px& s = src.at(sx, sy);
-            Px& d = at(dx, dy);
-            d.r = std::min(d.a, d.r + s.r * amount);
-            d.g = std::min(d.a, d.g + s.g * amount);
-            d.b = std::min(d.a, d.b + s.b * amount);
-        }
-    }
+    overlay(*this, src, x, y, [amount](Px& d, const Px& s) {
+        d.r = std::min(d.a, d.r + s.r * amount);
+        d.g = std::min(d.a, d.g + s.g * amount);
+        d.b = std::min(d.a, d.b + s.b * amount);
+    });
 }
 
 void Raster::maskBy(const Distance& inside, float softness) {
