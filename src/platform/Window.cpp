@@ -623,6 +623,12 @@ void Window::warpPointer(uint32_t windowId, int cx, int cy) {
     Window* top = fromId(windowId);
     if (!top || !top->sdlWindow)
         return;
+    // The pointer belongs to the window with the input focus: a program in
+    // the background must not pull it away from what the player is using.
+    // Where the system refuses warps the call below changes nothing.
+    if (hasRealPointer() &&
+        !(SDL_GetWindowFlags(static_cast<SDL_Window*>(top->sdlWindow)) & SDL_WINDOW_INPUT_FOCUS))
+        return;
     int ww, wh;
     SDL_GetWindowSize(static_cast<SDL_Window*>(top->sdlWindow), &ww, &wh);
     PixelRect box = letterbox(ww, wh, top->width, top->height);
