@@ -1,5 +1,6 @@
 #include "app/GameCanvas.h"
 
+#include "app/StartupTrace.h"
 #include "core/Exception.h"
 #include "core/IntArray.h"
 #include "core/Vector.h"
@@ -388,8 +389,12 @@ void GameCanvas::present() {
         g->setClip(&dirtyRegion);
     render();
     if (g) {
-        if (changed)
+        if (changed) {
             g->drawImage(backBuffer.get(), 0, 0);
+            // The window shows it at its next present, on the main thread.
+            if (!firstFrameShown.exchange(true))
+                ripple::traceStartup("first frame");
+        }
         g->dispose();
     }
 }

@@ -251,6 +251,7 @@ protected:
     std::atomic<bool> clearBackground{false};
     std::atomic<bool> resourcesReady{false};
     std::atomic<int32_t> frameCounter{0};
+    std::atomic<bool> firstFrameShown{false};
     std::atomic<int32_t> progressTotal{0};
 
     // Guarded by the region lock.

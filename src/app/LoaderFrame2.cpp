@@ -105,8 +105,7 @@ void LoaderFrame2::run() {
     if (!soundStarted.load() && !startSound(2))
         startSound(3);
     traceStartup("sound");
-    for (int waited = 0; waited < loadDelay && !stopLoading.load(); waited += 10)
-        lang::Thread::sleep(10);
+    target->setStepPause(loadStepPause);
     if (!target->isLoaded()) {
         bool ok = false;
         // A data error the loader did not catch itself fails the load.

@@ -84,9 +84,9 @@ public:
     const lang::String& getDataFolder() const { return dataFolder; }
 
     void setDepthQuery(DepthQuery query) { depthQuery = query ? query : defaultDepth; }
-    // Milliseconds the loader thread waits before loading: lets a test see
-    // the loading screen part-filled. 0 by default.
-    void setLoadDelay(int milliseconds) { loadDelay = milliseconds; }
+    // Milliseconds the loader waits after each loading step (0 by default):
+    // lets a test see the loading screen's bar part-filled and moving.
+    void setLoadStepPause(int milliseconds) { loadStepPause = milliseconds; }
     GameCanvas* getCanvas() const { return canvas.get(); }
     engine::User* getSettings() const { return settings.get(); }
     bool isClosing() const { return closing.load(); }
@@ -115,7 +115,7 @@ private:
     void restoreCheck();
 
     DepthQuery depthQuery = defaultDepth;
-    int loadDelay = 0;
+    int loadStepPause = 0;
 };
 
 } // namespace ripple

@@ -2,6 +2,7 @@
 
 #include "platform/Time.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,8 +10,12 @@ namespace ripple {
 
 void traceStartup(const char* phase) {
     static const bool wanted = std::getenv("RIPPLE_TRACE_STARTUP") != nullptr;
-    if (wanted)
-        std::fprintf(stderr, "startup: %s %u\n", phase, unsigned(platform::tickCount()));
+    if (!wanted)
+        return;
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    long long clock = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+    std::fprintf(stderr, "startup: %s %u clock=%lld\n", phase, unsigned(platform::tickCount()),
+                 clock);
 }
 
 } // namespace ripple

@@ -78,8 +78,9 @@ int main() {
 
     lang::Ref<ripple::MyFrame> frame = lang::adopt(new ripple::MyFrame());
     frame->setDataFolder(lang::String(dataFolder.c_str()));
-    if (const char* delay = std::getenv("RIPPLE_TEST_LOAD_DELAY_MS"))
-        frame->setLoadDelay(std::atoi(delay));
+    // A test hook: slows each loading step so the loading screen can be watched.
+    if (const char* pause = std::getenv("RIPPLE_TEST_LOAD_STEP_MS"))
+        frame->setLoadStepPause(std::atoi(pause));
     int status = 0;
     if (frame->create(nullptr, lang::Rectangle(0, 0, 800, 600))) {
         ripple::traceStartup("window");

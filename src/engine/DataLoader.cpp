@@ -16,8 +16,10 @@
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 using lang::adopt;
@@ -190,8 +192,11 @@ void DataLoader::walk(const String& fileName, Pass& pass) {
 
 void DataLoader::step(Pass& pass) {
     ++pass.steps;
-    if (!pass.counting && owner)
-        owner->advanceProgress();
+    if (pass.counting || !owner)
+        return;
+    owner->advanceProgress();
+    if (int pause = owner->getStepPause())
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
 }
 
 void DataLoader::readImages(StreamTokenizer& tok, Pass& pass) {

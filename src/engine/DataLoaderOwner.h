@@ -37,6 +37,10 @@ public:
     void advanceProgress() { progress.fetch_add(1, std::memory_order_relaxed); }
     int getProgress() const { return progress.load(std::memory_order_relaxed); }
     void resetProgress() { progress.store(0, std::memory_order_relaxed); }
+    // Milliseconds the loading thread waits after each step; 0 (no wait)
+    // unless a test sets it to see the progress part-way on a fast machine.
+    void setStepPause(int milliseconds) { stepPause.store(milliseconds > 0 ? milliseconds : 0); }
+    int getStepPause() const { return stepPause.load(std::memory_order_relaxed); }
 
 protected:
     DataLoaderOwner() = default;
@@ -46,6 +50,7 @@ protected:
 
 private:
     std::atomic<int> progress{0};
+    std::atomic<int> stepPause{0};
 };
 
 } // namespace engine

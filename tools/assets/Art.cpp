@@ -68,6 +68,8 @@ Raster paintImage(const ImageSpec& spec, ArtContext& art) {
         return paintPedestal(spec, art);
     if (k == "imainmenu")
         return paintTitleScreen(spec, art);
+    if (k == "logo")
+        return paintLoadingScreen(spec, art);
     if (startsWith(k, "isl"))
         return paintLabel(spec, art);
     if (k == "iballmagic")

@@ -61,6 +61,7 @@ Raster paintDigits(const ImageSpec& spec, ArtContext& art, int style);
 Raster paintPanel(const ImageSpec& spec, ArtContext& art);
 Raster paintHud(const ImageSpec& spec, ArtContext& art);
 Raster paintTitleScreen(const ImageSpec& spec, ArtContext& art);
+Raster paintLoadingScreen(const ImageSpec& spec, ArtContext& art);
 Raster paintPedestal(const ImageSpec& spec, ArtContext& art);
 Raster paintButton(const ImageSpec& spec, ArtContext& art);
 Raster paintLabel(const ImageSpec& spec, ArtContext& art);

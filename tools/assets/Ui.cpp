@@ -566,4 +566,34 @@ Raster paintTitleScreen(const ImageSpec& spec, ArtContext& art) {
     return r;
 }
 
+Raster paintLoadingScreen(const ImageSpec& spec, ArtContext& art) {
+    // The whole window while the game loads: the name over still water on the
+    // window's dark grey, and a slot for the progress bar, which the window
+    // draws 250 px right and 401 px down from this picture's corner.
+    Raster r(spec.width, spec.height);
+    const float w = static_cast<float>(spec.width), h = static_cast<float>(spec.height);
+    const Rgba base = hexColour("#181818");
+    const Rgba deep = art.colour("waterdeep", "#0b2c3a");
+    r.shade([&](float x, float y) {
+        float d = std::hypot((x - w / 2) / w, (y - h * 0.42f) / h);
+        return mix(mix(deep, base, 0.55f), base, clamp01(d * 1.8f));
+    });
+    ImageSpec logoSpec{"logo", 520, 230, 1, 1, ""};
+    r.draw(paintLogo(logoSpec, art), (spec.width - 520) / 2, 130);
+    const float barX = 250, barY = 401, barW = 300, barH = 16;
+    r.fill(
+        [&](float x, float y) {
+            return boxDistance(x, y, barX + barW / 2, barY + barH / 2, barW / 2 + 4, barH / 2 + 4,
+                               barH / 2 + 4);
+        },
+        art.colour("panelrim", "#8ef0ea").withAlpha(0.6f), 0, 0, spec.width, spec.height);
+    r.fill(
+        [&](float x, float y) {
+            return boxDistance(x, y, barX + barW / 2, barY + barH / 2, barW / 2 + 2, barH / 2 + 2,
+                               barH / 2 + 2);
+        },
+        hexColour("#0a1014"), 0, 0, spec.width, spec.height);
+    return r;
+}
+
 } // namespace assets
