@@ -72,6 +72,10 @@ void WaterCollisionSprite::init() {
 void WaterCollisionSprite::setActive(bool value) {
     if (value == active)
         return;
+    // The turned image reaches beyond the sprite's own area: that area is
+    // what a plain hide would repaint, so the whole image is repainted first.
+    if (!value)
+        invalidate();
     active = value;
     setVisible(value);
     if (!value) {
@@ -89,12 +93,25 @@ void WaterCollisionSprite::setCentre(int x, int y) {
     setLocation(x - getWidth() / 2, y - getHeight() / 2);
 }
 
+void WaterCollisionSprite::setAngle(double value) {
+    // Another slot draws another image: the old one's area is repainted now,
+    // the new one's by the next update (turned images are made only to be
+    // drawn).
+    if (active && slotFor(value) != slotFor(angle))
+        invalidate();
+    angle = value;
+}
+
 bool WaterCollisionSprite::update(int time, lang::Rectangle& rect) {
     if (!frozen && active) {
+        // Where the last image was, then where the next one will be: the
+        // image is chosen now so that its whole area is repainted.
+        invalidate();
         if (++frame >= frameCount) {
             frame = loopFrame;
             looped = true;
         }
+        current = turnedFrame();
         invalidate();
     }
     return Sprite::update(time, rect);
@@ -109,38 +126,43 @@ int WaterCollisionSprite::slotFor(double radians) {
     return (step + 24) / 8;
 }
 
-void WaterCollisionSprite::paint(lang::Graphics& g) {
-    if (!getWasVisible() || !active || frozen || !rotator || !image)
-        return;
+Ref<lang::Image> WaterCollisionSprite::turnedFrame() {
+    if (!rotator || !image)
+        return nullptr;
     int cellWidth = image->getWidth() / frameCount;
     // A strip too narrow to hold 20 cells has nothing to draw.
     if (cellWidth < 1)
-        return;
+        return nullptr;
     int slot = slotFor(angle);
-    Ref<lang::Image> turned;
-    {
-        std::lock_guard<std::mutex> guard(shared().lock);
-        Ref<lang::Image>& cached = shared().cache[frame][slot];
-        if (!cached) {
-            lang::Rectangle cell(frame * cellWidth, 0, cellWidth, image->getHeight());
-            cached = rotator->rotate(angle, &cell, 1, 1.0);
-            ++shared().rotations;
-        }
-        turned = cached;
+    std::lock_guard<std::mutex> guard(shared().lock);
+    Ref<lang::Image>& cached = shared().cache[frame][slot];
+    if (!cached) {
+        lang::Rectangle cell(frame * cellWidth, 0, cellWidth, image->getHeight());
+        cached = rotator->rotate(angle, &cell, 1, 1.0);
+        ++shared().rotations;
     }
-    current = turned.get();
+    return cached;
+}
+
+void WaterCollisionSprite::paint(lang::Graphics& g) {
+    if (!getWasVisible() || !active || frozen)
+        return;
+    // Normally the update chose it; a turn since then draws the new slot, and
+    // the next update repaints its whole area.
+    current = turnedFrame();
     if (!current)
         return;
-    g.drawImage(current, centreX - current->getWidth() / 2, centreY - current->getHeight() / 2);
+    g.drawImage(current.get(), centreX - current->getWidth() / 2,
+                centreY - current->getHeight() / 2);
 }
 
 lang::Rectangle WaterCollisionSprite::getBounds() {
-    lang::Rectangle bounds = Sprite::getBounds();
     if (!active || !current)
-        return bounds;
+        return Sprite::getBounds();
+    // Re-centring the sprite's own area on the image would round differently
+    // from paint for odd sizes and leave a one-pixel seam unrepainted.
     int w = current->getWidth(), h = current->getHeight();
-    return lang::Rectangle(bounds.x + (bounds.width - w) / 2, bounds.y + (bounds.height - h) / 2, w,
-                           h);
+    return lang::Rectangle(centreX - w / 2, centreY - h / 2, w, h);
 }
 
 } // namespace ripple

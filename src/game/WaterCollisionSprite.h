@@ -41,11 +41,15 @@ class WaterCollisionSprite : public engine::Sprite, public CollisionSpray {
 
     void setActive(bool value) override;
     void setCentre(int x, int y) override;
-    void setAngle(double value) override { angle = value; }
+    // A turn into another slot repaints where the old image was.
+    void setAngle(double value) override;
     void setFrozen(bool value) override { frozen = value; }
 
     bool update(int time, lang::Rectangle& rect) override;
     void paint(lang::Graphics& g) override;
+    // While active with an image: exactly where paint draws that image
+    // (centred on the centre), so the dirty areas cover the turned image,
+    // which is usually larger than the sprite's own cell.
     lang::Rectangle getBounds() override;
 
     // The turn slot (0..6) an angle in radians draws with.
@@ -58,6 +62,10 @@ class WaterCollisionSprite : public engine::Sprite, public CollisionSpray {
     int getCentreY() const { return centreY; }
 
 private:
+    // The turned image of the current frame at the current angle's slot,
+    // made and cached on first use; null when the strip cannot hold 20 cells.
+    lang::Ref<lang::Image> turnedFrame();
+
     bool frozen = false;
     lang::Ref<lang::BitmapScaler> rotator;
     lang::Ref<lang::Image> image;
@@ -68,8 +76,9 @@ private:
     int32_t centreX = -1;
     int32_t centreY = -1;
     bool active = false;
-    // Owned by the shared cache.
-    lang::Image* current = nullptr;
+    // The image drawn last (also held by the shared cache, which may be
+    // emptied while a spray still shows it).
+    lang::Ref<lang::Image> current;
 };
 
 } // namespace ripple
