@@ -26,6 +26,8 @@ class GameCanvas;
 // answer(), which takes the next step, so a press winds up and sprays and a
 // release winds down to idle.
 //
+// The canvas keeps it in its drawing order like any sprite (it draws
+// nothing): its update records whether it is shown, which setState reads.
 // Every operation runs under the canvas lock (the input thread with it held,
 // the render thread's update), like the other game sprites.
 class RippleSprayer : public engine::AnimateSprite {
