@@ -236,6 +236,13 @@ void GameCanvas::stop() {
     if (render && !render->isCurrentThread())
         render->join();
     eventQueue.clear();
+    std::shared_ptr<InputObserver> observer;
+    {
+        std::lock_guard<std::mutex> guard(observerLock);
+        observer = std::move(inputObserver);
+    }
+    if (observer)
+        observer->canvasStopped(*this, frameCounter.load());
     Synchronized region(&dirtyRegion);
     if (windowGraphics)
         windowGraphics->dispose();
@@ -268,7 +275,26 @@ void GameCanvas::stepFrame() {
     paintFrame();
 }
 
+void GameCanvas::setInputObserver(std::shared_ptr<InputObserver> observer) {
+    std::lock_guard<std::mutex> guard(observerLock);
+    inputObserver = std::move(observer);
+}
+
 void GameCanvas::dispatchEvent(lang::Event* event) {
+    std::shared_ptr<InputObserver> observer;
+    {
+        std::lock_guard<std::mutex> guard(observerLock);
+        observer = inputObserver;
+    }
+    if (observer && event) {
+        int frame;
+        {
+            // Between two frames: the counter moves at the end of an update.
+            Synchronized canvas(this);
+            frame = frameCounter.load();
+        }
+        observer->inputDispatched(*this, frame, *event);
+    }
     // Cleared however the handler leaves: a kept event holds its source,
     // often this canvas, which would then never be freed.
     struct Clear {

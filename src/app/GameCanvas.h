@@ -15,6 +15,7 @@
 
 namespace lang {
 class AudioClip;
+class Event;
 class Graphics;
 class Image;
 class IntArray;
@@ -130,6 +131,19 @@ class GameCanvas : public lang::Component,
     int dispatchQueuedEvents();
     // One frame on the calling thread: update, then paint, under the canvas lock.
     void stepFrame();
+
+    // Sees every event the canvas dispatches, on the dispatching thread, with
+    // the frame counter read under the canvas lock just before the event is
+    // handled: what a replay needs to hand the same input to the same frame.
+    class InputObserver {
+    public:
+        virtual ~InputObserver() = default;
+        virtual void inputDispatched(GameCanvas& canvas, int frame, const lang::Event& event) = 0;
+        // The canvas stopped at this frame; no more input follows.
+        virtual void canvasStopped(GameCanvas& canvas, int frame) = 0;
+    };
+    // Any thread; null removes the observer.
+    void setInputObserver(std::shared_ptr<InputObserver> observer);
 
     // --- Resources and sounds.
 
@@ -289,6 +303,8 @@ private:
     lang::Ref<engine::InputThread> inputThread;
     lang::Ref<engine::RenderThread> renderThread;
     std::shared_ptr<engine::FrameClock> frameClock;
+    std::mutex observerLock;
+    std::shared_ptr<InputObserver> inputObserver;
     std::atomic<int32_t> areaWidth{0};
     std::atomic<int32_t> areaHeight{0};
 };

@@ -1,6 +1,7 @@
 #include "app/MyFrame.h"
 
 #include "app/GameCanvas2.h"
+#include "game/ReplayRecorder.h"
 #include "gfx/Color.h"
 #include "gfx/Cursor.h"
 #include "gfx/FancyHelper.h"
@@ -50,6 +51,9 @@ bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
     setWindowIcon();
 
     Ref<GameCanvas> gameCanvas = lang::adopt(makeCanvas());
+    // Before the loader thread starts: the recorder fixes every thread's seed.
+    if (std::shared_ptr<ReplayRecorder> recorder = ReplayRecorder::fromEnvironment())
+        gameCanvas->setInputObserver(recorder);
     gameCanvas->create(this, lang::Rectangle(0, 0, frameWidth, frameHeight));
     // The canvas shows once it runs; until then the loading screen is seen.
     gameCanvas->setVisible(false);

@@ -2,12 +2,24 @@
 
 #include "platform/Time.h"
 
+#include <atomic>
+
 namespace lang {
 
 namespace {
 thread_local bool seeded = false;
 thread_local uint32_t state = 0;
+// Bit 32 set: a seed for threads that have not seeded themselves.
+std::atomic<uint64_t> newThreadSeed{0};
 } // namespace
+
+uint32_t randomState() {
+    return state;
+}
+
+void seedNewThreads(uint32_t value) {
+    newThreadSeed.store((uint64_t(1) << 32) | value);
+}
 
 void seed(uint32_t value) {
     state = value;
@@ -20,8 +32,10 @@ int rand15() {
 }
 
 double random() {
-    if (!seeded)
-        seed(platform::tickCount());
+    if (!seeded) {
+        uint64_t fixed = newThreadSeed.load();
+        seed(fixed ? uint32_t(fixed) : platform::tickCount());
+    }
     return rand15() / 32768.0;
 }
 

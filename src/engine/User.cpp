@@ -117,11 +117,15 @@ void User::close() {
 }
 
 void User::open(const char* gameKey) {
+    std::string game = gameKey ? gameKey : "";
+    openFile(platform::SettingsFile::pathFor(vendorKey, game.c_str()), gameKey);
+}
+
+void User::openFile(const std::string& path, const char* gameKey) {
     Synchronized guard(this);
     close();
     std::string game = gameKey ? gameKey : "";
-    key = std::make_unique<platform::SettingsFile>(
-        platform::SettingsFile::pathFor(vendorKey, game.c_str()), game);
+    key = std::make_unique<platform::SettingsFile>(path, game);
     credits = getInt(creditsName, 0);
     loadScores();
 }

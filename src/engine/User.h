@@ -45,6 +45,9 @@ class User : public lang::Object {
 
     // Closes any open key, opens the game's key and loads credits and scores.
     virtual void open(const char* gameKey);
+    // As open, with the settings file at `path` instead of the user's data
+    // folder: a headless game keeps its settings apart from the player's.
+    virtual void openFile(const std::string& path, const char* gameKey);
     virtual int getInt(const char* name, int defaultValue);
     virtual bool setInt(const char* name, int value);
     // A new string owned by the caller: the value (first maxStringLength
