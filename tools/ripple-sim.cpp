@@ -41,15 +41,38 @@
 // N balls and prints one line per ball, "combo=<length> points=<scored>",
 // then "score=<total>". Balls after the level is won score nothing.
 //
-// Exit status 0, or 2 for usage and scenario errors.
+//   ripple-sim play SCRIPT
+//   ripple-sim replay FILE
+//
+// run the whole game headless from the data beside the tool (or in
+// RIPPLE_DATA_DIR): the script's inputs go in at their frames, one line is
+// printed per change of state ("frame F: state A -> B") and per failed
+// expectation, then "final frame=F state=S score=N". A replay is a script
+// the game recorded (RIPPLE_RECORD=FILE); its header seeds the generator
+// and restores the settings and score tables, and its last lines expect the
+// recorded state and score, so a replay that runs differently fails.
+//
+//   ripple-sim bot --difficulty easy|normal|hard --levels N --seed S
+//                  [--max-frames F] [--record FILE]
+//
+// plays from the main menu as a person would and prints
+//
+//   levels=<won> lives-lost=<n> score=<score> state=<final> frames=<n> ending=<why>
+//
+// Exit status 0; 1 for a failed expectation or a bot that did not win its
+// levels; 2 for usage, scenario, script and data errors.
 #include "core/Random.h"
 #include "game/BalanceTable.h"
 #include "game/BonusTable.h"
+#include "game/Bot.h"
 #include "game/DataProblems.h"
+#include "game/HeadlessGame.h"
+#include "game/InputScript.h"
 #include "game/ItemQueue.h"
 #include "game/LevelPlay.h"
 #include "game/PlaySounds.h"
 #include "game/PowerupPiece.h"
+#include "game/ReplayRecorder.h"
 #include "game/RippleBall.h"
 #include "game/RollingSound.h"
 #include "game/Track.h"
@@ -542,6 +565,117 @@ int runCombo(int argc, char** argv) {
     return 0;
 }
 
+int usage();
+
+bool readScript(const char* path, ripple::InputScript& script) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "ripple-sim: cannot read %s\n", path);
+        return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    if (!ripple::InputScript::parse(text.str(), script, error)) {
+        std::fprintf(stderr, "ripple-sim: %s: %s\n", path, error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool openGame(ripple::HeadlessGame& game, ripple::HeadlessGame::Options options) {
+    std::string error;
+    if (!game.open(options, error)) {
+        std::fprintf(stderr, "ripple-sim: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+int runScriptFile(const char* path, bool replay) {
+    ripple::InputScript script;
+    if (!readScript(path, script))
+        return 2;
+    if (replay && !script.header.hasSeed) {
+        std::fprintf(stderr, "ripple-sim: %s: not a recorded replay (no seed line)\n", path);
+        return 2;
+    }
+    ripple::HeadlessGame game;
+    ripple::HeadlessGame::Options options;
+    options.start = script.header;
+    if (!openGame(game, options))
+        return 2;
+    uint64_t size = 0, hash = 0;
+    if (script.header.hasData &&
+        ripple::HeadlessGame::fileIdentity(game.getDataPath(), size, hash) &&
+        (size != script.header.dataSize || hash != script.header.dataHash))
+        std::fprintf(stderr,
+                     "ripple-sim: warning: %s was recorded with other game data than %s; it may "
+                     "run differently\n",
+                     path, game.getDataPath().c_str());
+    ripple::HeadlessGame::RunResult run =
+        game.run(script, [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    std::printf("final frame=%d state=%d score=%d\n", run.finalFrame, game.getState(),
+                game.getScore());
+    return run.failures ? 1 : 0;
+}
+
+int runPlay(int argc, char** argv) {
+    if (argc != 1)
+        return usage();
+    return runScriptFile(argv[0], false);
+}
+
+int runReplay(int argc, char** argv) {
+    if (argc != 1)
+        return usage();
+    return runScriptFile(argv[0], true);
+}
+
+int runBot(int argc, char** argv) {
+    std::map<std::string, std::string> options;
+    if (!readOptions(argc, argv, options))
+        return 2;
+    int difficulty = -1;
+    const char* names[] = {"easy", "normal", "hard"};
+    for (int i = 0; i < 3; ++i)
+        if (options["difficulty"] == names[i] || options["difficulty"] == std::to_string(i))
+            difficulty = i;
+    long levels =
+        std::strtol(options.count("levels") ? options["levels"].c_str() : "1", nullptr, 10);
+    long seed = std::strtol(options.count("seed") ? options["seed"].c_str() : "1", nullptr, 10);
+    long maxFrames = std::strtol(
+        options.count("max-frames") ? options["max-frames"].c_str() : "2000000", nullptr, 10);
+    if (difficulty < 0 || levels < 1 || levels > 1000 || seed < 0 || seed > 4294967295L ||
+        maxFrames < 1 || maxFrames > 100000000) {
+        std::fprintf(stderr,
+                     "ripple-sim: bot needs --difficulty easy|normal|hard, --levels 1..1000, "
+                     "--seed 0..4294967295 and --max-frames 1..100000000\n");
+        return 2;
+    }
+    ripple::HeadlessGame game;
+    ripple::HeadlessGame::Options start;
+    start.seed = static_cast<uint32_t>(seed);
+    if (!openGame(game, start))
+        return 2;
+    if (options.count("record")) {
+        auto recorder = std::make_shared<ripple::ReplayRecorder>();
+        std::string error;
+        if (!recorder->open(options["record"], start.seed, error)) {
+            std::fprintf(stderr, "ripple-sim: %s\n", error.c_str());
+            return 2;
+        }
+        game.setInputObserver(recorder);
+    }
+    ripple::Bot bot(game, difficulty);
+    ripple::Bot::Result result = bot.play(static_cast<int>(levels), static_cast<int>(maxFrames));
+    std::printf("levels=%d lives-lost=%d score=%d state=%d frames=%d ending=%s\n", result.levelsWon,
+                result.livesLost, result.score, result.finalState, result.frames,
+                result.ending.c_str());
+    game.close();
+    return result.levelsWon >= levels ? 0 : 1;
+}
+
 struct Subcommand {
     const char* name;
     const char* usage;
@@ -553,6 +687,11 @@ const Subcommand subcommands[] = {
     {"queue", "queue --seed S --row \"f1 ... f20\"", runQueue},
     {"bonus-queue", "bonus-queue --seed S --row \"i1 ... i12\"", runBonusQueue},
     {"combo", "combo --remaining N --balls \"c1 c2 ...\"", runCombo},
+    {"play", "play SCRIPT", runPlay},
+    {"replay", "replay FILE", runReplay},
+    {"bot",
+     "bot --difficulty easy|normal|hard --levels N --seed S [--max-frames F] [--record FILE]",
+     runBot},
 };
 
 int usage() {

@@ -1,0 +1,183 @@
+#include "game/Bot.h"
+
+#include "game/HeadlessGame.h"
+
+#include <initializer_list>
+
+namespace ripple {
+
+namespace {
+
+// The game's states, as the bot tells them apart.
+constexpr int mainMenu = 1;
+constexpr int chooseDifficulty = 2;
+constexpr int startLevel = 3;
+constexpr int tryAgain = 4;
+constexpr int idle = 5;
+constexpr int playing = 7;
+constexpr int levelComplete = 8;
+constexpr int bonusComplete = 9;
+constexpr int lifeLost = 11;
+constexpr int gameOver = 12;
+constexpr int congratulations = 13;
+constexpr int paused = 14;
+
+// Where the sprayer is aimed from: the bottom edge the game keeps it on.
+constexpr int sprayerY = 520;
+// Frames a click's dialog is given to go before the next click.
+constexpr int clickPause = 12;
+// How much more dangerous another item must be before the spray leaves the
+// one it pushes: a person does not flick back and forth either.
+constexpr double switchMargin = 0.15;
+// Power-ups cost no life at the bottom; they come after any ball.
+constexpr double powerupDiscount = 0.5;
+
+const char* const difficultyButtons[] = {"start_easy", "start_normal", "start_hard"};
+
+double dangerOf(const HeadlessGame::TrackView& t) {
+    if (t.itemColour < 0 && !t.powerup)
+        return -1;
+    return t.powerup ? t.progress - powerupDiscount : t.progress;
+}
+
+} // namespace
+
+Bot::Bot(HeadlessGame& game, int difficulty)
+    : game(game), difficulty(difficulty < 0   ? 0
+                             : difficulty > 2 ? 2
+                                              : difficulty) {}
+
+bool Bot::clickAny(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        int x = 0, y = 0;
+        if (!game.findButton(name, x, y))
+            continue;
+        game.move(x, y);
+        game.press();
+        game.release();
+        return true;
+    }
+    return false;
+}
+
+void Bot::aim() {
+    std::vector<HeadlessGame::TrackView> tracks = game.getTrackViews();
+    int best = -1;
+    double bestDanger = -1;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        double d = dangerOf(tracks[i]);
+        if (d > bestDanger) {
+            bestDanger = d;
+            best = static_cast<int>(i);
+        }
+    }
+    if (best >= 0 && target >= 0 && target < static_cast<int>(tracks.size())) {
+        double current = dangerOf(tracks[static_cast<size_t>(target)]);
+        if (current >= 0 && bestDanger < current + switchMargin)
+            best = target;
+    }
+    if (best < 0) {
+        if (holding)
+            game.release();
+        holding = false;
+        target = -1;
+        return;
+    }
+    if (best != target || !holding)
+        game.move(tracks[static_cast<size_t>(best)].bottomX, sprayerY);
+    target = best;
+    if (!holding) {
+        game.press();
+        holding = true;
+    }
+}
+
+Bot::Result Bot::play(int levels, int maxFrames) {
+    Result result;
+    int first = game.getFrame();
+    int lastState = game.getState();
+    int since = first;
+    int nextClick = first;
+    for (;;) {
+        int frame = game.getFrame();
+        int state = game.getState();
+        if (state != lastState) {
+            if (state == lifeLost)
+                ++result.livesLost;
+            if (state == levelComplete || state == congratulations)
+                ++result.levelsWon;
+            if (lastState == playing && holding) {
+                game.release();
+                holding = false;
+            }
+            target = -1;
+            lastState = state;
+            since = frame;
+        }
+        if (state == gameOver) {
+            result.gameOver = true;
+            result.ending = "game over";
+            break;
+        }
+        if (state == congratulations) {
+            result.ending = "congratulations";
+            break;
+        }
+        if (result.levelsWon >= levels) {
+            result.ending = "levels";
+            break;
+        }
+        if (frame - first >= maxFrames) {
+            result.ending = "frames";
+            break;
+        }
+        if (state != playing && state != levelComplete && state != lifeLost &&
+            frame - since > patienceFrames) {
+            result.ending = "stuck";
+            break;
+        }
+        bool clickDue = frame >= nextClick;
+        bool clicked = false;
+        switch (state) {
+        case mainMenu:
+            clicked = clickDue && clickAny({"startbtn"});
+            break;
+        case chooseDifficulty:
+            clicked = clickDue && clickAny({difficultyButtons[difficulty]});
+            break;
+        case startLevel:
+        case idle:
+            clicked =
+                clickDue && clickAny({"start_level", "sblgobutton", "htppopupcontinuebtn",
+                                      "survivalbonuscontinuebtn", "wackamolebonuscontinuebtn"});
+            break;
+        case tryAgain:
+            clicked = clickDue && clickAny({"tagobutton"});
+            break;
+        case bonusComplete:
+            clicked = clickDue && clickAny({"fblgobutton"});
+            break;
+        case paused:
+            clicked = clickDue && clickAny({"bclosemenudlg"});
+            break;
+        case playing:
+            if ((frame - since) % reactionFrames == 0)
+                aim();
+            break;
+        default:
+            break;
+        }
+        if (clicked)
+            nextClick = frame + clickPause;
+        game.step(1);
+    }
+    if (holding)
+        game.release();
+    holding = false;
+    result.score = game.getScore();
+    result.finalState = game.getState();
+    result.frames = game.getFrame() - first;
+    return result;
+}
+
+} // namespace ripple
