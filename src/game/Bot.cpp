@@ -1,6 +1,7 @@
 #include "game/Bot.h"
 
 #include "game/HeadlessGame.h"
+#include "game/InputScript.h"
 
 #include <initializer_list>
 
@@ -83,8 +84,15 @@ void Bot::aim() {
         target = -1;
         return;
     }
-    if (best != target || !holding)
-        game.move(tracks[static_cast<size_t>(best)].bottomX, sprayerY);
+    if (best != target || !holding) {
+        // With the button held the window reports drags, as for a person.
+        ScriptLine line;
+        line.kind = holding ? ScriptLine::Kind::Drag : ScriptLine::Kind::Move;
+        line.hasPoint = true;
+        line.x = tracks[static_cast<size_t>(best)].bottomX;
+        line.y = sprayerY;
+        game.input(line);
+    }
     target = best;
     if (!holding) {
         game.press();
