@@ -33,7 +33,7 @@ constexpr double switchMargin = 0.15;
 // Power-ups cost no life at the bottom; they come after any ball.
 constexpr double powerupDiscount = 0.5;
 
-const char* const difficultyButtons[] = {"start_easy", "start_normal", "start_hard"};
+const char* const difficultyButtons[] = {"starteasy", "startnormal", "starthard"};
 
 double dangerOf(const HeadlessGame::TrackView& t) {
     if (t.itemColour < 0 && !t.powerup)
@@ -155,9 +155,7 @@ Bot::Result Bot::play(int levels, int maxFrames) {
             break;
         case startLevel:
         case idle:
-            clicked =
-                clickDue && clickAny({"start_level", "sblgobutton", "htppopupcontinuebtn",
-                                      "survivalbonuscontinuebtn", "wackamolebonuscontinuebtn"});
+            clicked = clickDue && clickAny({"slgobutton", "sblgobutton"});
             break;
         case tryAgain:
             clicked = clickDue && clickAny({"tagobutton"});
@@ -166,7 +164,7 @@ Bot::Result Bot::play(int levels, int maxFrames) {
             clicked = clickDue && clickAny({"fblgobutton"});
             break;
         case paused:
-            clicked = clickDue && clickAny({"bclosemenudlg"});
+            clicked = clickDue && clickAny({"bclosemenu"});
             break;
         case playing:
             if ((frame - since) % reactionFrames == 0)

@@ -6,6 +6,7 @@
 #include "core/Hashtable.h"
 #include "core/Random.h"
 #include "core/Vector.h"
+#include "engine/ButtonSprite.h"
 #include "engine/DialogSprite.h"
 #include "engine/SpriteBase.h"
 #include "engine/User.h"
@@ -18,6 +19,8 @@
 #define RIPPLE_HAS_GAME_CANVAS 1
 #endif
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -294,6 +297,37 @@ bool HeadlessGame::isSpriteVisible(const std::string& name) const {
     return sprite && sprite->isVisible();
 }
 
+namespace {
+
+// The middle of the part of `sprite` a press hits, in its parent's space:
+// a button's picture is often wider than what it shows (a strip of state
+// frames), so its own hit test decides. False when nothing of it can be hit.
+bool hitMiddle(engine::SpriteBase& sprite, int& x, int& y) {
+    lang::Rectangle r = sprite.getBounds();
+    auto* button = lang::as<engine::ButtonSprite>(&sprite);
+    if (!button) {
+        x = r.x + r.width / 2;
+        y = r.y + r.height / 2;
+        return r.width > 0 && r.height > 0;
+    }
+    int left = INT32_MAX, right = INT32_MIN, top = INT32_MAX, bottom = INT32_MIN;
+    for (int py = r.y; py < r.y + r.height; py += 2)
+        for (int px = r.x; px < r.x + r.width; px += 2)
+            if (button->hitEnabled(px, py)) {
+                left = std::min(left, px);
+                right = std::max(right, px);
+                top = std::min(top, py);
+                bottom = std::max(bottom, py);
+            }
+    if (left > right)
+        return false;
+    x = (left + right) / 2;
+    y = (top + bottom) / 2;
+    return button->hitEnabled(x, y);
+}
+
+} // namespace
+
 bool HeadlessGame::findButton(const std::string& name, int& x, int& y) const {
     if (!canvas)
         return false;
@@ -302,20 +336,18 @@ bool HeadlessGame::findButton(const std::string& name, int& x, int& y) const {
         lang::Ref<engine::SpriteBase> sprite = canvas->spriteAt(i);
         if (!sprite || !sprite->isVisible())
             continue;
-        lang::Rectangle outer = sprite->getBounds();
-        if (sprite->getName().equals(wanted)) {
-            x = outer.x + outer.width / 2;
-            y = outer.y + outer.height / 2;
-            return true;
-        }
+        if (sprite->getName().equals(wanted))
+            return hitMiddle(*sprite, x, y);
         auto* dialog = lang::as<engine::DialogSprite>(sprite.get());
-        lang::Hashtable* table = dialog ? dialog->getSpriteTable() : nullptr;
-        auto* child = table ? lang::as<engine::SpriteBase>(table->get(&wanted)) : nullptr;
+        auto* child =
+            dialog ? lang::as<engine::SpriteBase>(dialog->getSprite(name.c_str())) : nullptr;
         if (!child)
             continue;
-        lang::Rectangle inner = child->getBounds();
-        x = outer.x + inner.x + inner.width / 2;
-        y = outer.y + inner.y + inner.height / 2;
+        lang::Rectangle outer = sprite->getBounds();
+        if (!hitMiddle(*child, x, y))
+            return false;
+        x += outer.x;
+        y += outer.y;
         return true;
     }
     return false;

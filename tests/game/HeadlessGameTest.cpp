@@ -154,18 +154,21 @@ TEST_F(HeadlessGameTest, RecordedBotSessionReplaysToTheSameEnd) {
 }
 
 // Simple play wins the early game: levels 1 to 5 on easy with every seed.
-TEST_F(HeadlessGameTest, BotWinsTheFirstFiveLevelsOnEasy) {
-    for (uint32_t seed : {1u, 2u, 3u}) {
-        HeadlessGame game;
-        if (!open(game, seed))
-            GTEST_SKIP() << "the game canvas is not built yet";
-        ripple::Bot bot(game, 0);
-        ripple::Bot::Result result = bot.play(5, 200000);
-        EXPECT_EQ(result.levelsWon, 5)
-            << "seed " << seed << ": " << result.ending << " after " << result.frames << " frames, "
-            << result.livesLost << " lives lost";
-        EXPECT_FALSE(result.gameOver) << "seed " << seed;
-    }
+class HeadlessGameBotTest : public HeadlessGameTest,
+                            public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(HeadlessGameBotTest, WinsTheFirstFiveLevelsOnEasy) {
+    HeadlessGame game;
+    if (!open(game, GetParam()))
+        GTEST_SKIP() << "the game canvas is not built yet";
+    ripple::Bot bot(game, 0);
+    ripple::Bot::Result result = bot.play(5, 200000);
+    EXPECT_EQ(result.levelsWon, 5) << result.ending << " after " << result.frames << " frames, "
+                                   << result.livesLost << " lives lost";
+    EXPECT_FALSE(result.gameOver);
+    EXPECT_EQ(game.getLevelNumber(), 5);
 }
+
+INSTANTIATE_TEST_SUITE_P(Seeds, HeadlessGameBotTest, ::testing::Values(1u, 2u, 3u));
 
 } // namespace
