@@ -193,6 +193,7 @@ void GameCanvas::paintFrame() {
 }
 
 void GameCanvas::start() {
+    setStopping(false);
     {
         std::lock_guard<std::mutex> guard(lifecycleLock);
         running.store(true);
@@ -207,6 +208,7 @@ void GameCanvas::start() {
 }
 
 void GameCanvas::startStepped() {
+    setStopping(false);
     std::lock_guard<std::mutex> guard(lifecycleLock);
     running.store(true);
     eventQueue.open();
@@ -214,6 +216,8 @@ void GameCanvas::startStepped() {
 }
 
 void GameCanvas::stop() {
+    // First, so a request the input thread waits on ends before the join.
+    setStopping(true);
     Ref<engine::InputThread> input;
     Ref<engine::RenderThread> render;
     {

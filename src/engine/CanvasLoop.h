@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 namespace lang {
 class Event;
 class Object;
@@ -29,8 +32,18 @@ public:
     // without the canvas lock.
     virtual void dispatchEvent(lang::Event* event) = 0;
 
+    // Raised from the moment the canvas starts stopping until it starts
+    // again. A thread of the canvas that waits long (a network request)
+    // watches it and gives up, so closing never waits for a slow server.
+    // Shared, so a holder may outlive the canvas.
+    std::shared_ptr<const std::atomic<bool>> stoppingFlag() const { return stopping; }
+
 protected:
     ~CanvasLoop() = default;
+    void setStopping(bool on) { stopping->store(on); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace engine

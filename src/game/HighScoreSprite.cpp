@@ -1,13 +1,21 @@
 #include "game/HighScoreSprite.h"
 
 #include "core/Class.h"
+#include "core/Random.h"
 #include "engine/ButtonSprite.h"
+#include "engine/CanvasLoop.h"
+#include "engine/DataLoader.h"
+#include "engine/DataLoaderOwner.h"
+#include "engine/RichTTYSprite.h"
 #include "engine/TextSprite.h"
 #include "engine/User.h"
 #include "game/DialogHelpers.h"
+#include "game/OnlineScores.h"
+#include "game/ScoreReply.h"
 #include "gfx/Color.h"
 #include "gfx/Event.h"
 #include "gfx/Font.h"
+#include "io/ResourceFile.h"
 
 #include <algorithm>
 
@@ -36,9 +44,27 @@ engine::ButtonSprite* buttonOf(const engine::DialogSprite& dialog, const char* n
     return dialogs::child<engine::ButtonSprite>(dialog, name);
 }
 
+// Shown when the data carries no text of that name.
+const char* fallbackText(const char* key) {
+    struct Text {
+        const char* key;
+        const char* text;
+    };
+    static const Text texts[] = {
+        {HighScoreSprite::fetchingText, "Fetching the on-line scores..."},
+        {HighScoreSprite::submittingText, "Sending your score..."},
+        {HighScoreSprite::errorText, "The score service did not answer. Press Retry to try again."},
+        {HighScoreSprite::offlineText, "There is no network connection."},
+    };
+    for (const Text& t : texts)
+        if (std::string(t.key) == key)
+            return t.text;
+    return "";
+}
+
 } // namespace
 
-HighScoreSprite::HighScoreSprite() = default;
+HighScoreSprite::HighScoreSprite() : online(lang::adopt(new OnlineScores())) {}
 
 HighScoreSprite::~HighScoreSprite() = default;
 
@@ -55,12 +81,20 @@ void HighScoreSprite::setSettings(engine::User* store) {
     std::lock_guard<std::recursive_mutex> guard(tableLock);
     settings = store;
     globalEnabled = !settings || settings->getInt("globalScores", 1) != 0;
+    lang::Ref<lang::String> address =
+        settings ? settings->getString(OnlineScores::serviceSetting, "") : nullptr;
+    online->setServiceUrl(address ? *address : lang::String());
     if (isLoaded)
         applyGlobalEnabled();
 }
 
+bool HighScoreSprite::isOnlineAvailable() {
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    return globalEnabled && online->isConfigured();
+}
+
 void HighScoreSprite::applyGlobalEnabled() {
-    if (globalEnabled)
+    if (globalEnabled && online->isConfigured())
         return;
     for (const char* label : {"global", "personal"})
         if (auto* sprite = dialogs::child<engine::Sprite>(*this, label))
@@ -71,6 +105,13 @@ void HighScoreSprite::applyGlobalEnabled() {
 
 void HighScoreSprite::loaded(lang::Object* loader) {
     DialogSprite::loaded(loader);
+    // The canvas this dialog was loaded for: its lock is given up while a
+    // request waits, and its stopping ends the request.
+    if (auto* dataLoader = lang::as<engine::DataLoader>(loader))
+        if (auto* canvas = dynamic_cast<engine::CanvasLoop*>(dataLoader->getOwner())) {
+            online->setReleasedLock(&canvas->frameLock());
+            online->setAbortFlag(canvas->stoppingFlag());
+        }
     std::lock_guard<std::recursive_mutex> guard(tableLock);
     topY = dialogs::layoutNumber(loader, 0, topY);
     for (int c = 0; c < 3; ++c)
@@ -145,32 +186,147 @@ void HighScoreSprite::showModeLocked(const char* tableMode) {
     refreshLocked(true);
 }
 
-void HighScoreSprite::showView(bool global) {
-    std::lock_guard<std::recursive_mutex> guard(tableLock);
-    showViewLocked(global);
-}
-
-void HighScoreSprite::showViewLocked(bool global) {
-    if (global && globalEnabled) {
-        globalView = true;
-        requestGlobalTable(mode);
-        refreshLocked(true);
-        return;
-    }
+void HighScoreSprite::hideCells() {
     for (auto& c : cells)
         if (c)
             c->setVisible(false);
-    dialogs::enable(buttonOf(*this, "bretry"), false);
+}
+
+lang::String HighScoreSprite::messageText(const char* key) {
+    lang::Ref<lang::String> text = lang::loadText(key);
+    return text && text->getLength() > 0 ? *text : lang::String(fallbackText(key));
+}
+
+void HighScoreSprite::say(const char* textKey) {
+    auto* message = dialogs::child<engine::RichTTYSprite>(*this, "message");
+    if (!message)
+        return;
+    message->clear();
+    message->print(messageText(textKey));
+    message->setVisible(true);
+}
+
+void HighScoreSprite::hideMessage() {
     if (auto* message = dialogs::child<engine::Sprite>(*this, "message"))
         message->setVisible(false);
-    globalView = false;
+}
+
+void HighScoreSprite::showView(bool global) {
+    bool needsFetch;
+    {
+        std::lock_guard<std::recursive_mutex> guard(tableLock);
+        needsFetch = prepareView(global);
+    }
+    // The request runs with the table lock free: the render thread's
+    // update takes it every frame.
+    bool fetched = needsFetch && fetch();
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    finishView(global, fetched);
+}
+
+bool HighScoreSprite::prepareView(bool global) {
+    hideCells();
+    dialogs::enable(buttonOf(*this, "bretry"), false);
+    hideMessage();
+    if (!global || replies.count(mode.getChars()))
+        return false;
+    say(fetchingText);
+    return true;
+}
+
+void HighScoreSprite::finishView(bool global, bool fetched) {
+    if (fetched)
+        hideMessage();
+    globalView = global;
     refreshLocked(true);
 }
 
-void HighScoreSprite::requestGlobalTable(const lang::String&) {}
+bool HighScoreSprite::fetch() {
+    std::string url;
+    lang::String forMode;
+    {
+        std::lock_guard<std::recursive_mutex> guard(tableLock);
+        if (!online->isConfigured() || !online->isConnected()) {
+            say(offlineText);
+            return false;
+        }
+        if (pendingSubmit.empty()) {
+            url = online->fetchUrl(mode);
+            forMode = mode;
+        } else {
+            url = pendingSubmit;
+            forMode = pendingMode;
+            say(submittingText);
+        }
+    }
+    std::string reply = online->request(url, online->getFetchTimeout());
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    bool arrived = applyReply(reply, forMode);
+    if (arrived && pendingSubmit == url) {
+        pendingSubmit.clear();
+        // The reply to a submission is its own mode's table: shown there,
+        // whichever tab was open when it was sent again.
+        mode = forMode;
+    }
+    return arrived;
+}
 
-std::vector<lang::Ref<Scores>> HighScoreSprite::globalRows(const lang::String&) {
-    return {};
+bool HighScoreSprite::applyReply(const std::string& reply, const lang::String& forMode) {
+    if (!reply.empty()) {
+        replies[forMode.getChars()] = reply;
+        return true;
+    }
+    say(errorText);
+    dialogs::enable(buttonOf(*this, "bretry"), true);
+    replies.erase(forMode.getChars());
+    return false;
+}
+
+bool HighScoreSprite::submitGlobal(const lang::String& name, const char* tableMode, int level,
+                                   int score) {
+    std::string url;
+    lang::String forMode(tableMode);
+    bool connected;
+    {
+        std::lock_guard<std::recursive_mutex> guard(tableLock);
+        mode = tableMode;
+        hideCells();
+        pendingSubmit.clear();
+        say(submittingText);
+        // Switched off, a submission is never sent; a name that may not be
+        // sent is never sent either, and nothing is kept to send again.
+        if (globalEnabled)
+            url = online->submitUrl(name, forMode, level, score, lang::random());
+        connected = url.empty() || online->isConnected();
+    }
+    std::string reply =
+        connected ? online->request(url, online->getSubmitTimeout()) : std::string();
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    bool arrived = applyReply(reply, forMode);
+    if (!arrived) {
+        if (!connected)
+            say(offlineText);
+        pendingSubmit = url;
+        pendingMode = forMode;
+    } else {
+        hideMessage();
+    }
+    globalView = true;
+    refreshLocked(true);
+    return arrived;
+}
+
+std::vector<lang::Ref<Scores>> HighScoreSprite::globalRows(const lang::String& tableMode) {
+    auto reply = replies.find(tableMode.getChars());
+    if (reply == replies.end())
+        return {};
+    ScoreReply table = parseScoreReply(reply->second);
+    scroll = 0;
+    if (table.highlightRank != -1) {
+        highlightRank = table.highlightRank;
+        scroll = table.scroll;
+    }
+    return std::move(table.rows);
 }
 
 void HighScoreSprite::refresh(bool reload) {
@@ -200,7 +356,7 @@ void HighScoreSprite::refreshLocked(bool reload) {
         scroll = count - rowsShown;
     scroll = std::max(scroll, 0);
 
-    if (globalEnabled) {
+    if (globalEnabled && online->isConfigured()) {
         if (auto* label = dialogs::child<engine::Sprite>(*this, "global"))
             label->setVisible(globalView);
         if (auto* label = dialogs::child<engine::Sprite>(*this, "personal"))
@@ -216,8 +372,10 @@ void HighScoreSprite::refreshLocked(bool reload) {
     dialogs::enable(buttonOf(*this, "bsdown"), scroll < count - rowsShown);
 
     // The added row is known by its rank: a row of equal score above it is
-    // an older entry, and another table's row of that rank is not it.
-    bool onAddedTable = lastAddedMode.equals(mode) && !globalView;
+    // an older entry, and another table's row of that rank is not it. On
+    // line the service names the rank; that row shimmers on any table and
+    // is yellow on the table of the last score added.
+    bool onAddedTable = lastAddedMode.equals(mode);
     highlightRow = -1;
     int widestLevel = 0, widestScore = 0;
     bool anyShown = false;
@@ -234,11 +392,11 @@ void HighScoreSprite::refreshLocked(bool reload) {
         }
         const Scores& e = *rows[static_cast<size_t>(index)];
         anyShown = true;
-        bool highlighted = onAddedTable && e.rank == highlightRank;
-        if (highlighted)
+        bool marked = (onAddedTable || globalView) && e.rank == highlightRank;
+        if (marked)
             highlightRow = j;
         for (engine::TextSprite* c : row)
-            c->setColours(highlighted ? yellow() : white(), black());
+            c->setColours(marked && onAddedTable ? yellow() : white(), black());
         row[3]->setText(lang::String((std::to_string(e.rank) + ".").c_str()));
         row[3]->setAlign(2);
         row[3]->setLocation(columnX[0] - 3, row[3]->getY());
@@ -285,7 +443,19 @@ int HighScoreSprite::mousePressed(lang::Event* event) {
     int answer = DialogSprite::mousePressed(event);
     if (answer != buttonHit)
         return answer;
-    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    // Set when the press asks for the on-line view, shown after the table
+    // lock is let go because it may wait for the service.
+    int showAfter = -1;
+    {
+        std::lock_guard<std::recursive_mutex> guard(tableLock);
+        answer = pressed(showAfter);
+    }
+    if (showAfter != -1)
+        showView(showAfter != 0);
+    return answer;
+}
+
+int HighScoreSprite::pressed(int& showAfter) {
     const lang::String& name = resultName;
     if (name.equals("clear")) {
         if (settings && !globalView)
@@ -296,19 +466,19 @@ int HighScoreSprite::mousePressed(lang::Event* event) {
         if (!lastAddedMode.equals(mode))
             highlightRow = -1;
         if (globalView)
-            showViewLocked(true);
+            showAfter = 1;
     } else if (name.equals("close")) {
         setVisible(false);
         resultName = closedResult;
         return closedItself;
     } else if (name.equals("bmode")) {
         mode = "M0";
-        showViewLocked(globalView);
+        showAfter = globalView ? 1 : 0;
     } else if (name.equals("bretry")) {
-        showViewLocked(true);
+        showAfter = 1;
     } else if (name.equals("bglobals") || name.equals("bpersonal")) {
         highlightRank = -1;
-        showViewLocked(name.equals("bglobals"));
+        showAfter = name.equals("bglobals") ? 1 : 0;
     } else if (name.equals("bsup") || name.equals("bsdown")) {
         bool up = name.equals("bsup");
         if (!up || scroll > 0) {
@@ -378,6 +548,16 @@ int HighScoreSprite::getHighlightRow() {
 bool HighScoreSprite::isGlobalView() {
     std::lock_guard<std::recursive_mutex> guard(tableLock);
     return globalView;
+}
+
+std::string HighScoreSprite::getPendingSubmit() {
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    return pendingSubmit;
+}
+
+bool HighScoreSprite::hasReply(const char* tableMode) {
+    std::lock_guard<std::recursive_mutex> guard(tableLock);
+    return replies.count(tableMode) != 0;
 }
 
 } // namespace ripple

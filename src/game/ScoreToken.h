@@ -11,7 +11,7 @@ namespace ripple {
 // defaultGameId when the data holds none; the score service accepts the same
 // constant, so both sides include this header.
 inline constexpr const char* gameIdTextKey = "IDS_SCORE_ID";
-inline constexpr const char* defaultGameId = "RIPPLE";
+inline constexpr const char* defaultGameId = "ripple";
 
 // The token sent with a submitted score: "DDDAxAy", three digits of a random
 // draw e (1..999), then two signed decimal numbers that bind the draw, the

@@ -57,6 +57,7 @@ bool URLConnection::connect() {
     platform::HttpLimits limits;
     limits.timeoutMs = timeout;
     limits.maxBodyBytes = maxReplyBytes;
+    limits.abort = abort;
     std::vector<uint8_t> body;
     if (platform::httpGet(address, limits, body) != platform::HttpOutcome::Ok)
         return false;
@@ -72,6 +73,14 @@ Ref<InputStream> URLConnection::getInputStream() {
 
 bool isOnline() {
     return platform::hasNetworkInterface();
+}
+
+bool isOnline(const String& serviceAddress) {
+    platform::UrlParts parts;
+    if (platform::parseUrl(serviceAddress.getChars(), parts) &&
+        platform::isLoopbackHost(parts.host))
+        return true;
+    return isOnline();
 }
 
 } // namespace lang

@@ -3,6 +3,7 @@
 #include "core/String.h"
 #include "io/InputStream.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -47,6 +48,9 @@ class URLConnection : public Object {
     // 0 means a finite default.
     void setTimeout(int32_t milliseconds) { timeout = milliseconds; }
     int32_t getTimeout() const { return timeout; }
+    // Borrowed, and must outlive connect(): raising it from another thread
+    // ends a waiting request soon, as a failure.
+    void setAbortFlag(const std::atomic<bool>* flag) { abort = flag; }
 
     // Performs the request once and keeps the body. False (and no stream) on
     // any failure: no connection, a transfer error or time-out, a scheme other
@@ -59,6 +63,7 @@ class URLConnection : public Object {
 
 private:
     int32_t timeout = 0;
+    const std::atomic<bool>* abort = nullptr;
     String protocol;
     int32_t port = 0;
     String host;
@@ -68,5 +73,9 @@ private:
 
 // True when the machine has a network interface other than loopback up.
 bool isOnline();
+// True as isOnline(), and also when `serviceAddress` (an absolute URL) names
+// a loopback host, so a service on this machine is reachable without a
+// network.
+bool isOnline(const String& serviceAddress);
 
 } // namespace lang

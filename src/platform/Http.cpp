@@ -1,5 +1,6 @@
 #include "platform/Http.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -25,6 +26,9 @@ struct UrlDeleter {
 };
 struct EasyDeleter {
     void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* h) const { curl_multi_cleanup(h); }
 };
 struct ListDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
@@ -77,6 +81,43 @@ size_t writeBody(char* data, size_t size, size_t count, void* user) {
     }
     sink->body->insert(sink->body->end(), data, data + n);
     return n;
+}
+
+// Runs the transfer. Without an abort flag that is one blocking call; with
+// one, the transfer is driven in short waits so a raised flag ends it soon.
+CURLcode perform(CURL* h, const std::atomic<bool>* abort, bool& aborted) {
+    aborted = false;
+    if (!abort)
+        return curl_easy_perform(h);
+    if (abort->load()) {
+        aborted = true;
+        return CURLE_ABORTED_BY_CALLBACK;
+    }
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), h) != CURLM_OK)
+        return CURLE_OUT_OF_MEMORY;
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    for (int running = 1; running;) {
+        if (abort->load()) {
+            aborted = true;
+            break;
+        }
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+        if (running && curl_multi_poll(multi.get(), nullptr, 0, HttpLimits::abortCheckMs,
+                                       nullptr) != CURLM_OK) {
+            result = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &left))
+        if (message->msg == CURLMSG_DONE && message->easy_handle == h && !aborted)
+            result = message->data.result;
+    curl_multi_remove_handle(multi.get(), h);
+    return result;
 }
 
 } // namespace
@@ -159,13 +200,16 @@ HttpOutcome httpGet(const std::string& url, const HttpLimits& limits, std::vecto
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
 
-    CURLcode rc = curl_easy_perform(h);
+    bool aborted = false;
+    CURLcode rc = perform(h, limits.abort, aborted);
     long code = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
     if (status)
         *status = code;
     HttpOutcome outcome = HttpOutcome::Ok;
-    if (sink.overCap || rc == CURLE_FILESIZE_EXCEEDED)
+    if (aborted)
+        outcome = HttpOutcome::Aborted;
+    else if (sink.overCap || rc == CURLE_FILESIZE_EXCEEDED)
         outcome = HttpOutcome::TooLarge;
     else if (rc == CURLE_OPERATION_TIMEDOUT)
         outcome = HttpOutcome::TimedOut;
@@ -195,6 +239,26 @@ bool hasNetworkInterface() {
     }
     freeifaddrs(list);
     return found;
+}
+
+} // namespace platform
+
+namespace platform {
+
+bool isLoopbackHost(const std::string& host) {
+    std::string name = host;
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
+    std::string lower;
+    for (char c : name)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (lower == "localhost" || lower == "localhost.")
+        return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, lower.c_str(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return inet_pton(AF_INET6, lower.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,6 +34,7 @@ enum class HttpOutcome {
     BadStatus, // the final status was not 200
     TooLarge,  // the body grew beyond the cap
     TimedOut,  // the total time-out ran out
+    Aborted,   // the abort flag was raised while the request waited
 };
 
 // Limits of one request. A total time-out of 0 or less means totalDefaultMs:
@@ -42,6 +44,11 @@ struct HttpLimits {
     int timeoutMs = 0;
     size_t maxBodyBytes = 1 << 20;
     int maxRedirects = 5;
+    // Borrowed; when set, raising it from any thread ends the request within
+    // about abortCheckMs (the program is closing and must not wait for a
+    // slow server). A flag already raised makes no request at all.
+    const std::atomic<bool>* abort = nullptr;
+    static constexpr int abortCheckMs = 50;
 };
 
 // One blocking GET of url into body (cleared first; left empty unless the
@@ -53,5 +60,9 @@ HttpOutcome httpGet(const std::string& url, const HttpLimits& limits, std::vecto
 
 // True when a network interface other than loopback is up and has an address.
 bool hasNetworkInterface();
+
+// True when `host` (as a URL names it: a name, an IPv4 address or a bracketed
+// IPv6 address) is this machine's loopback: "localhost", 127.0.0.0/8 or ::1.
+bool isLoopbackHost(const std::string& host);
 
 } // namespace platform
