@@ -22,7 +22,7 @@ deb=$1
 # The names only, sorted; versions are dpkg-shlibdeps' to choose.
 depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*)//; s/ //g' | sort | tr '\n' ' ')
 expected="libc6 libcurl4 libfontconfig1 libfreetype6 libgcc-s1 libjpeg62-turbo libpixman-1-0 \
-libpng16-16 libsdl2-2.0-0 libsndfile1 libstdc++6 libxmp4 "
+libpng16-16 libsdl2-2.0-0 libsndfile1 libstdc++6 libxml2 libxmp4 "
 if [ "$depends" != "$expected" ]; then
     echo "dependencies differ"
     echo "  expected: $expected"
