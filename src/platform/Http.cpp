@@ -143,15 +143,16 @@ bool parseUrl(const char* spec, UrlParts& parts) {
     out.port = std::atoi(port.c_str());
     out.file = path.empty() ? "/" : path;
     if (getPart(h.get(), CURLUPART_QUERY, 0, query))
-        out.file += "?" + query;
+        out.file.append(1, '?').append(query);
     parts = std::move(out);
     return true;
 }
 
 std::string buildUrl(const UrlParts& parts) {
-    std::string text = parts.scheme + "://" + parts.host;
+    std::string text = parts.scheme;
+    text.append("://").append(parts.host);
     if (parts.port > 0)
-        text += ":" + std::to_string(parts.port);
+        text.append(1, ':').append(std::to_string(parts.port));
     if (parts.file.empty() || parts.file[0] != '/')
         text += '/';
     appendEscaped(text, parts.file.c_str());
