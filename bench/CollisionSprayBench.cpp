@@ -54,19 +54,22 @@ std::vector<Ref<WaterCollisionSprite>> twelveSprays() {
 void BM_CollisionCacheFirstFill(benchmark::State& state) {
     Ref<engine::AnimateSprite> proto = prototype();
     WaterCollisionSprite::setPrototype(proto.get());
-    Ref<WaterCollisionSprite> spray = adopt(new WaterCollisionSprite());
-    spray->init();
-    spray->setActive(true);
-    spray->setCentre(100, 100);
     Ref<lang::Image> target = adopt(new lang::Image(200, 200, 1, false));
     Ref<lang::Graphics> g = adopt(static_cast<lang::Graphics*>(new lang::GraphicsI(target.get())));
-    const double angles[] = {-0.42, -0.28, -0.14, 0.0, 0.14, 0.28, 0.42};
+    // One angle in each of the 7 turn slots (-24 to +24 degrees).
+    const double angles[] = {-0.5, -0.4, -0.28, 0.0, 0.14, 0.28, 0.42};
     for (auto _ : state) {
         WaterCollisionSprite::clearCache();
         for (double a : angles) {
+            // A new spray starts on frame 0 and runs through frame 19.
+            Ref<WaterCollisionSprite> spray = adopt(new WaterCollisionSprite());
+            spray->init();
+            spray->setActive(true);
+            spray->setCentre(100, 100);
             spray->setAngle(a);
-            for (int f = 0; f < WaterCollisionSprite::frameCount; ++f) {
-                lang::Rectangle rect;
+            lang::Rectangle rect;
+            spray->paint(*g);
+            for (int f = 1; f < WaterCollisionSprite::frameCount; ++f) {
                 spray->update(f, rect);
                 spray->paint(*g);
             }
