@@ -4,6 +4,7 @@
 #include "app/MyFrame.h"
 #include "app/StartupTrace.h"
 #include "core/String.h"
+#include "game/RippleCanvas.h"
 #include "gfx/Cursor.h"
 #include "gfx/Rectangle.h"
 #include "io/DataFolder.h"
@@ -78,6 +79,7 @@ int main() {
 
     lang::Ref<ripple::MyFrame> frame = lang::adopt(new ripple::MyFrame());
     frame->setDataFolder(lang::String(dataFolder.c_str()));
+    frame->setCanvasFactory([]() -> ripple::GameCanvas* { return new ripple::RippleCanvas(); });
     // A test hook: slows each loading step so the loading screen can be watched.
     if (const char* pause = std::getenv("RIPPLE_TEST_LOAD_STEP_MS"))
         frame->setLoadStepPause(std::atoi(pause));
