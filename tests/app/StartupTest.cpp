@@ -234,16 +234,24 @@ protected:
         fs::create_directories(dir.path() + "/data");
         fs::create_directories(dir.path() + "/work");
     }
+    // With the scene, the data the build made (the game needs every sprite
+    // and level file of it); without, a container holding only the title.
     void writeData(bool withScene) {
+        std::string data = dir.path() + "/data";
+        if (withScene) {
+            fs::path built = RIPPLE_DATA_DIR;
+            ASSERT_TRUE(fs::exists(built / "ripple.bin"));
+            for (const char* name : {"ripple.bin", "balancedataeasy.dat", "balancedatanormal.dat",
+                                     "balancedatahard.dat", "mappoints.dat"})
+                fs::copy_file(built / name, fs::path(data) / name);
+            fs::copy(built / "tracks", fs::path(data) / "tracks", fs::copy_options::recursive);
+            return;
+        }
         lang::ResourceFileWriter writer;
-        std::string scene = "<strings> \"hello\"\n<sprites>\n\"dot\" Sprite 10 10\n<end>\n";
-        if (withScene)
-            writer.addEntry("datafile", reinterpret_cast<const uint8_t*>(scene.data()),
-                            int(scene.size()), true);
         std::string title = "Ripple test";
         writer.addEntry("IDS_GAMETITLE", reinterpret_cast<const uint8_t*>(title.data()),
                         int(title.size()), true);
-        ASSERT_TRUE(writer.writeTo((dir.path() + "/data/ripple.bin").c_str()));
+        ASSERT_TRUE(writer.writeTo((data + "/ripple.bin").c_str()));
     }
     GameProcess* start(bool withDataDir = true) {
         env = {"XDG_DATA_HOME=" + home.path(), "RIPPLE_TRACE_STARTUP=1", "SDL_VIDEODRIVER=dummy",
