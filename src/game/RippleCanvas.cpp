@@ -4,6 +4,7 @@
 #include "game/RippleCanvas.h"
 
 #include "core/Class.h"
+#include "core/IntArray.h"
 #include "core/Random.h"
 #include "core/Vector.h"
 #include "engine/AnimateSprite.h"
@@ -42,6 +43,8 @@ constexpr int consoleShadows = 3;
 constexpr int livesX = 92;
 constexpr int levelX = 217;
 constexpr int numbersY = 5;
+constexpr int mapWidth = 800;
+constexpr int mapHeight = 600;
 
 // A dialog child the game reads or changes, with the class it must be.
 struct NeededChild {
@@ -320,7 +323,10 @@ void RippleCanvas::buildMap() {
     dot->setVisible(false);
     RippleMap::setMapPoints(points, dot);
     map = adopt(new RippleMap());
-    map->setLocation(0, 0);
+    auto bounds = adopt(new lang::IntArray(4));
+    bounds->set(2, mapWidth);
+    bounds->set(3, mapHeight);
+    map->configure(nullptr, bounds.get());
     int at = indexOfSprite(mapBackground);
     {
         // The map's background becomes its first child; the map takes its
@@ -354,6 +360,7 @@ void RippleCanvas::wireDialogs() {
     if (chooseDialog)
         chooseDialog->attach(settings, this);
     instructions = find<InstructionsDialog>("instructionsdlg");
+    globalAsk = find<engine::DialogSprite>("globalask");
 }
 
 void RippleCanvas::buildTracks() {

@@ -210,7 +210,9 @@ private:
     void handleResult(int track, int result);
     void act(LevelPlay::Outcome outcome);
     void levelWon();
-    void startOfLevel();
+    // False when the level has nothing playable (reported).
+    bool startOfLevel();
+    void beginLevel(int nextState);
     bool startBonusRound(int index);
     bool startNormalLevel();
     bool bonusDue() const;
@@ -327,6 +329,7 @@ private:
     lang::Ref<HighScorePrompt> prompt;
     lang::Ref<ChooseDifficultyDialog> chooseDialog;
     lang::Ref<InstructionsDialog> instructions;
+    lang::Ref<engine::DialogSprite> globalAsk;
     std::vector<lang::Ref<engine::Sprite>> keep;
 };
 

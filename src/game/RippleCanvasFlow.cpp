@@ -792,7 +792,7 @@ bool RippleCanvas::startNormalLevel() {
     return true;
 }
 
-void RippleCanvas::startOfLevel() {
+bool RippleCanvas::startOfLevel() {
     setScoreDisplayVisible(true);
     if (levelComplete)
         levelComplete->setVisible(false);
@@ -802,7 +802,8 @@ void RippleCanvas::startOfLevel() {
     justRestarted = false;
     if (!(due > 0 && startBonusRound(due))) {
         setLevelNumber(levelNumber + 1);
-        startNormalLevel();
+        if (!startNormalLevel())
+            return false;
     }
     for (int t = 0; t < board.trackCount(); ++t)
         tracks[size_t(t)]->placeMarkers();
@@ -811,6 +812,19 @@ void RippleCanvas::startOfLevel() {
     sprayedTrack = -1;
     if (board.trackCount() > 0)
         highlight(trackUnder(400));
+    return true;
+}
+
+void RippleCanvas::beginLevel(int next) {
+    if (startOfLevel()) {
+        setState(next);
+        return;
+    }
+    // Nothing of this level can be played (reported): back to the menu.
+    hideDialog("gameoverdlg");
+    hideDialog("tryagaindlg");
+    ungray();
+    setState(stateMainMenu);
 }
 
 // --- Named events and buttons.
@@ -866,16 +880,14 @@ bool RippleCanvas::handleEvent(lang::Object* source, const String& name) {
     } else if (isNamed(name, "mapfadedout")) {
         if (map)
             map->setVisible(false);
-        startOfLevel();
-        setState(stateStartLevel);
+        beginLevel(stateStartLevel);
         fadeFromBlack("backgroundfadedin");
         setDefaultCursor();
     } else if (isNamed(name, "backgroundfadedout")) {
         if (bonusDue()) {
             if (map)
                 map->setVisible(false);
-            startOfLevel();
-            setState(stateStartLevel);
+            beginLevel(stateStartLevel);
             fadeFromBlack("backgroundfadedin");
         } else {
             fadeMapIn();
@@ -1029,8 +1041,7 @@ bool RippleCanvas::handleButton(lang::Object* source, const String& name) {
     } else if (isNamed(name, "tagobutton")) {
         hideDialog("tryagaindlg");
         setLevelNumber(levelNumber - 1);
-        startOfLevel();
-        setState(statePlaying);
+        beginLevel(statePlaying);
     } else if (isNamed(name, "GameOverRestartBtn")) {
         hideDialog("gameoverdlg");
         ungray();
@@ -1038,8 +1049,7 @@ bool RippleCanvas::handleButton(lang::Object* source, const String& name) {
         justRestarted = true;
         play.setScore(int64_t{levelNumber - 1} * scorePerLevel);
         setLevelNumber(levelNumber - 1);
-        startOfLevel();
-        setState(statePlaying);
+        beginLevel(statePlaying);
     } else if (isNamed(name, "congratsokbutton")) {
         checkHighScore();
         hideDialog("congrats");
@@ -1129,8 +1139,7 @@ void RippleCanvas::stop() {
     GameCanvas2::stop();
     // The window closed while the on-line question was open: the named
     // score still counts, locally.
-    engine::SpriteBase* question = sprite("globalask");
-    if (capture.pending && question && question->isVisible())
+    if (capture.pending && globalAsk && globalAsk->isVisible())
         recordScore(false);
 }
 

@@ -219,7 +219,11 @@ TEST(RippleCanvasTest, SceneIsBuiltAndShowsTheMainMenu) {
     EXPECT_TRUE(g.visible("mainmenudlg"));
     EXPECT_FALSE(g.visible("scorenumbers"));
     EXPECT_FALSE(g.visible("menubtn"));
-    EXPECT_TRUE(lang::as<ripple::RippleMap>(g.canvas->getSprite(String("map"))));
+    auto* map = lang::as<ripple::RippleMap>(g.canvas->getSprite(String("map")));
+    ASSERT_NE(map, nullptr);
+    lang::Rectangle mapArea = map->getBounds();
+    EXPECT_EQ(mapArea.width, 800);
+    EXPECT_EQ(mapArea.height, 600);
     EXPECT_FALSE(g.visible("map"));
     // Twelve balls besides the prototype, each with its own track.
     int balls = 0;
@@ -277,6 +281,24 @@ TEST(RippleCanvasTest, ARunStartsAtTheSavedLevelWithItsScore) {
         EXPECT_TRUE(g.visible("menubtn"));
         EXPECT_FALSE(g.visible("map"));
     }
+}
+
+TEST(RippleCanvasTest, AWonLevelLeadsOverTheMapToTheNextOnce) {
+    Game g([](engine::User& u) { savedLevel(u, 3); });
+    REQUIRE_DATA(g);
+    g.startRun("starteasy");
+    std::vector<std::pair<int, int>> changes;
+    g.canvas->setStateListener([&](int from, int to) { changes.emplace_back(from, to); });
+    g.clearRound();
+    bool mapShown = false;
+    ASSERT_TRUE(g.stepUntil([&] {
+        mapShown = mapShown || g.visible("map");
+        return g.state() == RippleCanvas::statePlaying;
+    }));
+    EXPECT_TRUE(mapShown);
+    EXPECT_EQ(g.canvas->getLevelNumber(), 4);
+    using Changes = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(changes, (Changes{{7, 8}, {8, 3}, {3, 7}}));
 }
 
 TEST(RippleCanvasTest, BonusRoundsFollowEveryFifthLevelButNotARestart) {
