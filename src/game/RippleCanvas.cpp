@@ -21,6 +21,8 @@
 #include "game/RippleBall.h"
 #include "game/RippleMap.h"
 #include "game/RipplePowerup.h"
+#include "game/RippleSprayer.h"
+#include "game/StartLevelDialog.h"
 #include "game/Track.h"
 #include "game/WaterCollisionSprite.h"
 #include "gfx/AudioClip.h"
@@ -222,10 +224,9 @@ void RippleCanvas::sceneLoaded(engine::DataLoader*) {
 
     music = loadClip("+audiomusic", lang::AudioClip::kindMusic);
     bonusMusic = loadClip("+audiomusicbonus", lang::AudioClip::kindMusic);
-    sprayClip = loadClip("+audioFishWaterSpray", lang::AudioClip::kindSample);
     trackSound.load();
     if (optionsDialog)
-        optionsDialog->setPreviewClips(music.get(), sprayClip.get());
+        optionsDialog->setPreviewClips(music.get(), sprayer ? sprayer->getSprayClip() : nullptr);
     applyMusicVolume();
 
     setLevelNumber(0);
@@ -298,15 +299,40 @@ void RippleCanvas::findSprites() {
         addToScene(String(), copy.get(), indexOfSprite(console));
     }
 
-    // The sprayer: the fish body and its jet, a copy of "fishspray" just
-    // above the body.
-    // TODO(sprayer): make the RippleSprayer around these two once it lands.
-    sprayerBody = find<engine::AnimateSprite>("sprayer");
-    sprayerJet = lang::as<engine::AnimateSprite>(copyAfter(find<engine::Sprite>("fishspray")));
-    if (sprayerJet)
-        sprayerJet->setVisible(false);
-    if (sprayerBody)
-        sprayerBody->setVisible(false);
+    // The sprayer moves and animates the fish and its jet, a copy of
+    // "fishspray" just above the fish.
+    auto* body = find<engine::AnimateSprite>("sprayer");
+    auto jet = Ref<engine::AnimateSprite>(
+        lang::as<engine::AnimateSprite>(copyAfter(find<engine::Sprite>("fishspray"))));
+    sprayer = adopt(new RippleSprayer());
+    sprayer->setParts(body, jet.get());
+    sprayer->setEventListener(this);
+    sprayer->setSoundHost(this);
+    addToScene(String(), sprayer.get(), indexOfSprite(body) + 1);
+    sprayer->setVisible(false);
+
+    // The start-of-level dialog's example piece, with its own glow and
+    // number, drawn above the dialog.
+    startLevelDialog = find<StartLevelDialog>("startleveldlg");
+    auto* piecePrototype = find<engine::Sprite>("poweruppiece");
+    auto* glowPrototype = find<engine::Sprite>("powerupglows");
+    auto* numberPrototype = find<engine::Sprite>("greednumbers");
+    if (startLevelDialog && piecePrototype && glowPrototype && numberPrototype) {
+        int at = indexOfSprite(startLevelDialog.get()) + 1;
+        Ref<engine::Sprite> glow = glowPrototype->copy();
+        Ref<engine::Sprite> example = piecePrototype->copy();
+        Ref<engine::Sprite> number = numberPrototype->copy();
+        addToScene(String(), glow.get(), at);
+        addToScene(String(), example.get(), at + 1);
+        addToScene(String(), number.get(), at + 2);
+        glow->setVisible(false);
+        number->setVisible(false);
+        if (auto* piece = lang::as<RipplePowerup>(example)) {
+            piece->setAttachments(lang::as<engine::AnimateSprite>(glow),
+                                  lang::as<engine::NumberSprite>(number));
+            startLevelDialog->setPiece(piece);
+        }
+    }
 }
 
 void RippleCanvas::buildMap() {
@@ -438,8 +464,6 @@ void RippleCanvas::buildTracks() {
 }
 
 void RippleCanvas::buildWater() {
-    // TODO(water): the pieces are WaterSprite copies once that class lands;
-    // until then the data has no water pieces and the streams draw nothing.
     for (bool fast : {false, true}) {
         auto* prototype = find<engine::AnimateSprite>(fast ? "waterpiecefast" : "waterpiece");
         if (!prototype)

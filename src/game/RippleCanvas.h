@@ -38,6 +38,8 @@ class HighScoreSprite;
 class InstructionsDialog;
 class OptionsDialog;
 class RippleMap;
+class RippleSprayer;
+class StartLevelDialog;
 class RipplePowerup;
 class Track;
 
@@ -299,7 +301,6 @@ private:
 
     lang::Ref<lang::AudioClip> music;
     lang::Ref<lang::AudioClip> bonusMusic;
-    lang::Ref<lang::AudioClip> sprayClip;
     lang::AudioClip* fadingMusic = nullptr;
     int musicFadeTicks = 0;
     int musicVolume = 128;
@@ -320,9 +321,8 @@ private:
     lang::Ref<engine::AnimateSprite> timerAnim;
     lang::Ref<engine::NumberSprite> timerNumber;
     lang::Ref<engine::AnimateSprite> difficultyFrame;
-    lang::Ref<engine::AnimateSprite> sprayerBody;
-    lang::Ref<engine::AnimateSprite> sprayerJet;
-    int sprayerAnim = 0;
+    lang::Ref<RippleSprayer> sprayer;
+    lang::Ref<StartLevelDialog> startLevelDialog;
     lang::Ref<RippleMap> map;
     lang::Ref<OptionsDialog> optionsDialog;
     lang::Ref<HighScoreSprite> highScores;

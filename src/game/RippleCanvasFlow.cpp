@@ -15,6 +15,8 @@
 #include "game/LevelOverlays.h"
 #include "game/OptionsDialog.h"
 #include "game/RippleMap.h"
+#include "game/RippleSprayer.h"
+#include "game/StartLevelDialog.h"
 #include "game/Track.h"
 #include "gfx/AudioClip.h"
 #include "gfx/Cursor.h"
@@ -252,96 +254,30 @@ void RippleCanvas::tickMusicFade() {
     }
 }
 
-// --- The sprayer: the fish and its jet, moved and animated together.
+// --- The sprayer.
 
 void RippleCanvas::sprayerState(int animState) {
-    sprayerAnim = animState;
-    engine::AnimateSprite* body = sprayerBody.get();
-    engine::AnimateSprite* jet = sprayerJet.get();
-    if (!body)
-        return;
-    body->setListener(nullptr, String());
-    switch (animState) {
-    case sprayerIdle:
-        if (sprayClip)
-            sprayClip->stop();
-        body->setFrame(0);
-        body->setAnimation(1, true);
-        body->setFrameRange(0, 24);
-        if (jet)
-            jet->setVisible(false);
-        break;
-    case sprayerStart:
-        if (sprayClip && isSoundEnabled())
-            sprayClip->loop();
-        body->setFrame(25);
-        body->setAnimation(1, false);
-        body->setFrameDelay(1, 0);
-        body->setFrameRange(25, 32);
-        body->setListener(this, String("loopthefish"));
-        if (jet) {
-            jet->setVisible(true);
-            jet->setFrame(0);
-            jet->setAnimation(1, false);
-            jet->setFrameDelay(1, 0);
-            jet->setFrameRange(0, 26);
-            jet->setListener(this, String("loopthespray"));
-        }
-        break;
-    case sprayerSpraying:
-        body->setAnimation(1, true);
-        body->setFrameDelay(1, 0);
-        body->setFrame(33);
-        body->setFrameRange(33, 40);
-        break;
-    case sprayerStop:
-        if (sprayClip)
-            sprayClip->stop();
-        body->setFrame(41);
-        body->setAnimation(1, false);
-        body->setFrameDelay(1, 0);
-        body->setFrameRange(41, 49);
-        body->setListener(this, String("startidle"));
-        if (jet)
-            jet->setVisible(false);
-        break;
-    default:
-        break;
-    }
+    if (sprayer)
+        sprayer->setState(animState);
 }
 
 int RippleCanvas::sprayerAnimState() const {
-    return sprayerAnim;
+    return sprayer ? sprayer->getState() : sprayerIdle;
 }
 
 void RippleCanvas::sprayerOver(int track) {
-    if (!sprayerBody || track < 0)
-        return;
-    int x = bottomX(track) - sprayerBody->getWidth() / 2;
-    sprayerBody->setLocation(x, sprayerY);
-    if (sprayerJet)
-        sprayerJet->setLocation(x + sprayerBody->getWidth() / 2 - sprayerJet->getWidth() / 2,
-                                sprayerY - 43);
+    if (sprayer && track >= 0)
+        sprayer->setLocation(bottomX(track) - sprayer->getWidth() / 2, sprayerY);
 }
 
 void RippleCanvas::sprayerPaused(bool paused) {
-    if (sprayerBody)
-        sprayerBody->setPaused(paused);
-    if (sprayerJet)
-        sprayerJet->setPaused(paused);
-    if (sprayClip && (sprayerAnim == sprayerStart || sprayerAnim == sprayerSpraying)) {
-        if (paused)
-            sprayClip->pause();
-        else if (isSoundEnabled())
-            sprayClip->loop();
-    }
+    if (sprayer)
+        sprayer->setPaused(paused);
 }
 
 void RippleCanvas::sprayerShow() {
-    if (sprayerBody && !sprayerBody->isVisible()) {
-        sprayerBody->setVisible(true);
-        sprayerState(sprayerAnim);
-    }
+    if (sprayer && !sprayer->isVisible())
+        sprayer->setVisible(true);
 }
 
 // --- States.
@@ -437,10 +373,10 @@ void RippleCanvas::enterStartLevel() {
         }
         return;
     }
-    // TODO(start-of-level dialog): showPage with the level row's hint once
-    // StartLevelDialog lands; until then the level starts without it.
-    if (auto* dialog = sprite("startleveldlg")) {
-        dialog->setVisible(true);
+    if (startLevelDialog) {
+        const BalanceTable::Row& row = tables.balance.row(levelNumber);
+        startLevelDialog->showPage(row[BalanceTable::fieldHint]);
+        startLevelDialog->setVisible(true);
         return;
     }
     ungray();
@@ -807,7 +743,7 @@ bool RippleCanvas::startOfLevel() {
     }
     for (int t = 0; t < board.trackCount(); ++t)
         tracks[size_t(t)]->placeMarkers();
-    setMousePosition(400, sprayerY);
+    RippleSprayer::warpPointer(this, 400, sprayerY);
     highlightedTrack = -1;
     sprayedTrack = -1;
     if (board.trackCount() > 0)
@@ -844,18 +780,10 @@ bool RippleCanvas::handleEvent(lang::Object* source, const String& name) {
         }
     } else if (isNamed(name, "combofadeout") || isNamed(name, "combodone")) {
         play.comboEvent(source, name);
-    } else if (isNamed(name, "loopthefish")) {
-        sprayerState(sprayerSpraying);
-    } else if (isNamed(name, "loopthespray")) {
-        if (sprayerJet) {
-            sprayerJet->setListener(nullptr, String());
-            sprayerJet->setFrame(7);
-            sprayerJet->setAnimation(1, true);
-            sprayerJet->setFrameDelay(1, 0);
-            sprayerJet->setFrameRange(7, 26);
-        }
-    } else if (isNamed(name, "startidle")) {
-        sprayerState(sprayerIdle);
+    } else if (isNamed(name, "loopthefish") || isNamed(name, "loopthespray") ||
+               isNamed(name, "startidle")) {
+        if (sprayer)
+            sprayer->answer(name);
     } else if (isNamed(name, "choosemodefadedout")) {
         if (blackout)
             blackout->setListener(nullptr, String());

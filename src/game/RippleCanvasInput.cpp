@@ -6,6 +6,7 @@
 
 #include "engine/AnimateSprite.h"
 #include "game/HighScorePrompt.h"
+#include "game/RippleSprayer.h"
 #include "game/Track.h"
 #include "gfx/Cursor.h"
 #include "gfx/Event.h"
@@ -80,7 +81,7 @@ void RippleCanvas::pressPlaying() {
     sprayerOver(track);
     sprayerShow();
     sprayerState(sprayerStartState);
-    setMousePosition(bottomX(track), sprayerY);
+    RippleSprayer::warpPointer(this, bottomX(track), sprayerY);
     tracks[size_t(track)]->showMarkers(false);
     tracks[size_t(track)]->water(true);
     sprayedTrack = track;

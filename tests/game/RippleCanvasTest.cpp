@@ -165,17 +165,12 @@ public:
             step();
         return done();
     }
-    // From the main menu into play on `difficulty`, through the map.
+    // From the main menu into play, through the map and the level's dialog.
     void startRun(const char* startButton) {
         click("mainmenudlg", "startbtn");
         ASSERT_EQ(state(), RippleCanvas::stateChooseDifficulty);
         click("choosediffdlg", startButton);
-        ASSERT_TRUE(stepUntil([&] {
-            return state() == RippleCanvas::statePlaying || state() == RippleCanvas::stateIdle ||
-                   visible("startleveldlg");
-        }));
-        if (visible("startleveldlg"))
-            click("startleveldlg", "slgobutton");
+        ASSERT_TRUE(nextRound());
     }
     // Clears every remaining ball of the round, as the tracks would report it.
     void clearRound() {
@@ -184,11 +179,18 @@ public:
              ++guard)
             canvas->applyTrackResult(0, 0);
     }
-    // Steps through the end of a level and the map to the next round.
+    // Steps through the end of a level and the map to the next round, past
+    // the start-of-level dialog.
     bool nextRound() {
-        return stepUntil([&] {
-            return state() == RippleCanvas::statePlaying || state() == RippleCanvas::stateIdle;
+        bool ready = stepUntil([&] {
+            return state() == RippleCanvas::statePlaying || state() == RippleCanvas::stateIdle ||
+                   visible("startleveldlg");
         });
+        if (ready && visible("startleveldlg")) {
+            EXPECT_EQ(state(), RippleCanvas::stateStartLevel);
+            click("startleveldlg", "slgobutton");
+        }
+        return state() == RippleCanvas::statePlaying || state() == RippleCanvas::stateIdle;
     }
     void loseBall() { canvas->applyTrackResult(0, ripple::Track::resultBallAtBottom); }
 
@@ -293,9 +295,10 @@ TEST(RippleCanvasTest, AWonLevelLeadsOverTheMapToTheNextOnce) {
     bool mapShown = false;
     ASSERT_TRUE(g.stepUntil([&] {
         mapShown = mapShown || g.visible("map");
-        return g.state() == RippleCanvas::statePlaying;
+        return g.state() == RippleCanvas::stateStartLevel;
     }));
     EXPECT_TRUE(mapShown);
+    ASSERT_TRUE(g.nextRound());
     EXPECT_EQ(g.canvas->getLevelNumber(), 4);
     using Changes = std::vector<std::pair<int, int>>;
     EXPECT_EQ(changes, (Changes{{7, 8}, {8, 3}, {3, 7}}));
