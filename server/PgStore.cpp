@@ -1,0 +1,240 @@
+#include "PgStore.h"
+
+#include <libpq-fe.h>
+
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+namespace scores {
+
+namespace {
+
+// Serialises schema creation between processes starting at once: CREATE ... IF
+// NOT EXISTS alone can still collide on the system catalogues.
+constexpr const char* schemaLockSql = "SELECT pg_advisory_lock(7316029)";
+constexpr const char* schemaUnlockSql = "SELECT pg_advisory_unlock(7316029)";
+constexpr const char* schema = R"(
+CREATE TABLE IF NOT EXISTS scores (
+    id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,
+    game TEXT NOT NULL,
+    mode SMALLINT NOT NULL,
+    name TEXT NOT NULL,
+    score INTEGER NOT NULL,
+    level INTEGER NOT NULL,
+    token TEXT NOT NULL,
+    address TEXT NOT NULL,
+    created TIMESTAMPTZ NOT NULL DEFAULT now()
+);
+CREATE UNIQUE INDEX IF NOT EXISTS scores_submission ON scores (game, mode, name, score, token);
+CREATE INDEX IF NOT EXISTS scores_table ON scores (game, mode, score DESC, id);
+)";
+
+constexpr const char* insertSql =
+    "INSERT INTO scores (game, mode, name, score, level, token, address) "
+    "VALUES ($1, $2::smallint, $3, $4::integer, $5::integer, $6, $7) "
+    "ON CONFLICT (game, mode, name, score, token) DO NOTHING RETURNING id";
+constexpr const char* findSql = "SELECT id FROM scores WHERE game = $1 AND mode = $2::smallint "
+                                "AND name = $3 AND score = $4::integer AND token = $5";
+constexpr const char* topSql = "SELECT id, name, score, level FROM scores WHERE game = $1 AND "
+                               "mode = $2::smallint ORDER BY score DESC, id ASC LIMIT $3::integer";
+constexpr const char* countSql = "SELECT count(*) FROM scores";
+
+// Owns one result and clears it on every path.
+class Result {
+public:
+    explicit Result(PGresult* r) : result(r) {}
+    ~Result() { PQclear(result); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    PGresult* get() const { return result; }
+    ExecStatusType status() const { return PQresultStatus(result); }
+
+private:
+    PGresult* result;
+};
+
+} // namespace
+
+// One session with its prepared statements; used by one thread at a time.
+class PgConnection {
+public:
+    explicit PgConnection(const std::string& conninfo) : conn(PQconnectdb(conninfo.c_str())) {
+        if (PQstatus(conn) != CONNECTION_OK) {
+            std::string message = "cannot connect to PostgreSQL: ";
+            message.append(PQerrorMessage(conn));
+            PQfinish(conn);
+            conn = nullptr;
+            throw StoreError(message);
+        }
+    }
+
+    ~PgConnection() { PQfinish(conn); }
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+
+    bool healthy() const { return PQstatus(conn) == CONNECTION_OK; }
+
+    void exec(const char* sql) {
+        Result r(PQexec(conn, sql));
+        if (r.status() != PGRES_COMMAND_OK && r.status() != PGRES_TUPLES_OK) {
+            fail("statement");
+        }
+    }
+
+    void prepare() {
+        prepareOne("insert", insertSql, 7);
+        prepareOne("find", findSql, 5);
+        prepareOne("top", topSql, 3);
+        prepareOne("count", countSql, 0);
+    }
+
+    // Runs a prepared statement with text parameters.
+    PGresult* run(const char* statement, std::initializer_list<const char*> values) {
+        return PQexecPrepared(conn, statement, static_cast<int>(values.size()), values.begin(),
+                              nullptr, nullptr, 0);
+    }
+
+    [[noreturn]] void fail(std::string_view what) {
+        std::string message = "postgresql ";
+        message.append(what);
+        message.append(": ");
+        message.append(PQerrorMessage(conn));
+        throw StoreError(message);
+    }
+
+private:
+    void prepareOne(const char* name, const char* sql, int parameters) {
+        Result r(PQprepare(conn, name, sql, parameters, nullptr));
+        if (r.status() != PGRES_COMMAND_OK) {
+            fail("prepare");
+        }
+    }
+
+    PGconn* conn;
+};
+
+PgStore::PgStore(std::string conninfo_) : conninfo(std::move(conninfo_)) {
+    auto c = std::make_unique<PgConnection>(conninfo);
+    c->exec("SET client_min_messages = warning");
+    c->exec(schemaLockSql);
+    try {
+        c->exec(schema);
+    } catch (...) {
+        c->exec(schemaUnlockSql);
+        throw;
+    }
+    c->exec(schemaUnlockSql);
+    c->prepare();
+    giveBack(std::move(c));
+}
+
+PgStore::~PgStore() = default;
+
+std::unique_ptr<PgConnection> PgStore::take() {
+    {
+        std::lock_guard guard(idleLock);
+        while (!idle.empty()) {
+            std::unique_ptr<PgConnection> c = std::move(idle.back());
+            idle.pop_back();
+            if (c->healthy()) {
+                return c;
+            }
+        }
+    }
+    auto c = std::make_unique<PgConnection>(conninfo);
+    c->prepare();
+    return c;
+}
+
+void PgStore::giveBack(std::unique_ptr<PgConnection> connection) {
+    if (!connection->healthy()) {
+        return;
+    }
+    std::lock_guard guard(idleLock);
+    idle.push_back(std::move(connection));
+}
+
+std::vector<int64_t> PgStore::insertBatch(std::span<const Submission> batch) {
+    std::unique_ptr<PgConnection> c = take();
+    std::vector<int64_t> ids;
+    ids.reserve(batch.size());
+    c->exec("BEGIN");
+    try {
+        for (const Submission& s : batch) {
+            std::string mode = std::to_string(s.mode);
+            std::string score = std::to_string(s.score);
+            std::string level = std::to_string(s.level);
+            Result inserted(
+                c->run("insert", {s.game.c_str(), mode.c_str(), s.name.c_str(), score.c_str(),
+                                  level.c_str(), s.token.c_str(), s.address.c_str()}));
+            if (inserted.status() != PGRES_TUPLES_OK) {
+                c->fail("insert");
+            }
+            if (PQntuples(inserted.get()) == 1) {
+                ids.push_back(std::strtoll(PQgetvalue(inserted.get(), 0, 0), nullptr, 10));
+                continue;
+            }
+            Result found(c->run("find", {s.game.c_str(), mode.c_str(), s.name.c_str(),
+                                         score.c_str(), s.token.c_str()}));
+            if (found.status() != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
+                c->fail("find");
+            }
+            ids.push_back(std::strtoll(PQgetvalue(found.get(), 0, 0), nullptr, 10));
+        }
+        c->exec("COMMIT");
+    } catch (...) {
+        if (c->healthy()) {
+            try {
+                c->exec("ROLLBACK");
+                giveBack(std::move(c));
+            } catch (const StoreError&) {
+            }
+        }
+        throw;
+    }
+    giveBack(std::move(c));
+    return ids;
+}
+
+std::vector<ScoreRow> PgStore::top(const std::string& game, int mode, int limit) {
+    std::unique_ptr<PgConnection> c = take();
+    std::string modeText = std::to_string(mode);
+    std::string limitText = std::to_string(limit);
+    std::vector<ScoreRow> rows;
+    {
+        Result r(c->run("top", {game.c_str(), modeText.c_str(), limitText.c_str()}));
+        if (r.status() != PGRES_TUPLES_OK) {
+            c->fail("select");
+        }
+        int n = PQntuples(r.get());
+        rows.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            ScoreRow row;
+            row.id = std::strtoll(PQgetvalue(r.get(), i, 0), nullptr, 10);
+            row.name.assign(PQgetvalue(r.get(), i, 1),
+                            static_cast<size_t>(PQgetlength(r.get(), i, 1)));
+            row.score = static_cast<int>(std::strtol(PQgetvalue(r.get(), i, 2), nullptr, 10));
+            row.level = static_cast<int>(std::strtol(PQgetvalue(r.get(), i, 3), nullptr, 10));
+            rows.push_back(std::move(row));
+        }
+    }
+    giveBack(std::move(c));
+    return rows;
+}
+
+int64_t PgStore::rowCount() {
+    std::unique_ptr<PgConnection> c = take();
+    int64_t n = 0;
+    {
+        Result r(c->run("count", {}));
+        if (r.status() != PGRES_TUPLES_OK || PQntuples(r.get()) != 1) {
+            c->fail("count");
+        }
+        n = std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10);
+    }
+    giveBack(std::move(c));
+    return n;
+}
+
+} // namespace scores
