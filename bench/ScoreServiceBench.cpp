@@ -41,8 +41,8 @@ public:
             throw std::runtime_error("no temporary folder");
         }
         folder = pattern;
-        std::vector<std::string> args = {"--submit-rate",     "0",   "--fetch-rate", "0",
-                                         "--max-connections", "2000"};
+        std::vector<std::string> args = {"--game",       "RIPPLE", "--submit-rate",     "0",
+                                         "--fetch-rate", "0",      "--max-connections", "2000"};
         if (kind == Store::Sqlite) {
             args.insert(args.end(), {"--db", folder + "/scores.db"});
         } else {

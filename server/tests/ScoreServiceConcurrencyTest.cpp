@@ -88,6 +88,7 @@ protected:
 
     std::unique_ptr<ServiceProcess> start(std::vector<std::string> args = {"--submit-rate", "0",
                                                                            "--fetch-rate", "0"}) {
+        args.insert(args.end(), {"--game", "RIPPLE"});
         if (GetParam() == Backend::Sqlite) {
             args.insert(args.end(), {"--db", folder + "/scores.db"});
         } else {
