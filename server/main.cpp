@@ -28,7 +28,7 @@ const char* usage =
     "  --bind ADDR          numeric address to listen on (default 0.0.0.0)\n"
     "  --threads N          request threads (default 8)\n"
     "  --game ID            a game identifier to accept; repeat for several\n"
-    "                       (default: the game's own, RIPPLE)\n"
+    "                       (default: the identifier the game sends)\n"
     "  --max-score N        highest score accepted (default 100000000)\n"
     "  --fetch-rate N       table requests per minute and address (default 600, 0: no limit)\n"
     "  --submit-rate N      submissions per minute and address (default 12, 0: no limit)\n"
