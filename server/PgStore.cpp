@@ -74,6 +74,7 @@ public:
     PgConnection& operator=(const PgConnection&) = delete;
 
     bool healthy() const { return PQstatus(conn) == CONNECTION_OK; }
+    PGconn* raw() const { return conn; }
 
     void exec(const char* sql) {
         Result r(PQexec(conn, sql));
@@ -155,59 +156,84 @@ void PgStore::giveBack(std::unique_ptr<PgConnection> connection) {
     idle.push_back(std::move(connection));
 }
 
-std::vector<int64_t> PgStore::insertBatch(std::span<const Submission> batch) {
+void PgStore::dropIdle() {
+    std::lock_guard guard(idleLock);
+    idle.clear();
+}
+
+template <typename Work>
+auto PgStore::withConnection(Work&& work) {
     std::unique_ptr<PgConnection> c = take();
-    std::vector<int64_t> ids;
-    ids.reserve(batch.size());
-    c->exec("BEGIN");
     try {
-        for (const Submission& s : batch) {
-            std::string mode = std::to_string(s.mode);
-            std::string score = std::to_string(s.score);
-            std::string level = std::to_string(s.level);
-            Result inserted(
-                c->run("insert", {s.game.c_str(), mode.c_str(), s.name.c_str(), score.c_str(),
-                                  level.c_str(), s.token.c_str(), s.address.c_str()}));
-            if (inserted.status() != PGRES_TUPLES_OK) {
-                c->fail("insert");
-            }
-            if (PQntuples(inserted.get()) == 1) {
-                ids.push_back(std::strtoll(PQgetvalue(inserted.get(), 0, 0), nullptr, 10));
-                continue;
-            }
-            Result found(c->run("find", {s.game.c_str(), mode.c_str(), s.name.c_str(),
-                                         score.c_str(), s.token.c_str()}));
-            if (found.status() != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
-                c->fail("find");
-            }
-            ids.push_back(std::strtoll(PQgetvalue(found.get(), 0, 0), nullptr, 10));
-        }
-        c->exec("COMMIT");
-    } catch (...) {
+        auto result = work(*c);
+        giveBack(std::move(c));
+        return result;
+    } catch (const StoreError&) {
         if (c->healthy()) {
-            try {
-                c->exec("ROLLBACK");
-                giveBack(std::move(c));
-            } catch (const StoreError&) {
-            }
+            giveBack(std::move(c));
+            throw;
         }
-        throw;
     }
-    giveBack(std::move(c));
-    return ids;
+    // The connection broke: the server restarted or the network failed, and the
+    // idle connections went stale with it. One more try on a new connection; a
+    // batch may be stored twice over this way, which the unique index turns
+    // into the same rows.
+    dropIdle();
+    auto fresh = std::make_unique<PgConnection>(conninfo);
+    fresh->prepare();
+    auto result = work(*fresh);
+    giveBack(std::move(fresh));
+    return result;
+}
+
+std::vector<int64_t> PgStore::insertBatch(std::span<const Submission> batch) {
+    return withConnection([&](PgConnection& c) {
+        std::vector<int64_t> ids;
+        ids.reserve(batch.size());
+        c.exec("BEGIN");
+        try {
+            for (const Submission& s : batch) {
+                std::string mode = std::to_string(s.mode);
+                std::string score = std::to_string(s.score);
+                std::string level = std::to_string(s.level);
+                Result inserted(
+                    c.run("insert", {s.game.c_str(), mode.c_str(), s.name.c_str(), score.c_str(),
+                                     level.c_str(), s.token.c_str(), s.address.c_str()}));
+                if (inserted.status() != PGRES_TUPLES_OK) {
+                    c.fail("insert");
+                }
+                if (PQntuples(inserted.get()) == 1) {
+                    ids.push_back(std::strtoll(PQgetvalue(inserted.get(), 0, 0), nullptr, 10));
+                    continue;
+                }
+                Result found(c.run("find", {s.game.c_str(), mode.c_str(), s.name.c_str(),
+                                            score.c_str(), s.token.c_str()}));
+                if (found.status() != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
+                    c.fail("find");
+                }
+                ids.push_back(std::strtoll(PQgetvalue(found.get(), 0, 0), nullptr, 10));
+            }
+            c.exec("COMMIT");
+        } catch (const StoreError&) {
+            if (c.healthy()) {
+                PQclear(PQexec(c.raw(), "ROLLBACK"));
+            }
+            throw;
+        }
+        return ids;
+    });
 }
 
 std::vector<ScoreRow> PgStore::top(const std::string& game, int mode, int limit) {
-    std::unique_ptr<PgConnection> c = take();
     std::string modeText = std::to_string(mode);
     std::string limitText = std::to_string(limit);
-    std::vector<ScoreRow> rows;
-    {
-        Result r(c->run("top", {game.c_str(), modeText.c_str(), limitText.c_str()}));
+    return withConnection([&](PgConnection& c) {
+        Result r(c.run("top", {game.c_str(), modeText.c_str(), limitText.c_str()}));
         if (r.status() != PGRES_TUPLES_OK) {
-            c->fail("select");
+            c.fail("select");
         }
         int n = PQntuples(r.get());
+        std::vector<ScoreRow> rows;
         rows.reserve(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i) {
             ScoreRow row;
@@ -218,23 +244,18 @@ std::vector<ScoreRow> PgStore::top(const std::string& game, int mode, int limit)
             row.level = static_cast<int>(std::strtol(PQgetvalue(r.get(), i, 3), nullptr, 10));
             rows.push_back(std::move(row));
         }
-    }
-    giveBack(std::move(c));
-    return rows;
+        return rows;
+    });
 }
 
 int64_t PgStore::rowCount() {
-    std::unique_ptr<PgConnection> c = take();
-    int64_t n = 0;
-    {
-        Result r(c->run("count", {}));
+    return withConnection([&](PgConnection& c) {
+        Result r(c.run("count", {}));
         if (r.status() != PGRES_TUPLES_OK || PQntuples(r.get()) != 1) {
-            c->fail("count");
+            c.fail("count");
         }
-        n = std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10);
-    }
-    giveBack(std::move(c));
-    return n;
+        return static_cast<int64_t>(std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10));
+    });
 }
 
 } // namespace scores

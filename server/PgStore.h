@@ -14,7 +14,8 @@ class PgConnection;
 // The shared store: a PostgreSQL database that several stateless service
 // processes use at once. Each request thread borrows a connection of its own
 // from a pool; every statement is prepared on a connection when it opens. A
-// connection that breaks is dropped and a new one opened on the next request.
+// connection that breaks is dropped, with every idle one, and the request tried
+// once more on a new connection, so a restarted database costs no failed request.
 class PgStore final : public ScoreStore {
 public:
     // conninfo is a libpq connection string ("host=... dbname=..."). Creates the
@@ -29,6 +30,11 @@ public:
 private:
     std::unique_ptr<PgConnection> take();
     void giveBack(std::unique_ptr<PgConnection> connection);
+    void dropIdle();
+    // Runs work on a pooled connection, and once more on a new one when the
+    // first connection turns out to be broken.
+    template <typename Work>
+    auto withConnection(Work&& work);
 
     std::string conninfo;
     std::mutex idleLock;

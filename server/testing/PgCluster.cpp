@@ -75,30 +75,39 @@ void PgCluster::start(bool durable) {
                    log, uid, gid) != 0) {
         throw std::runtime_error("initdb failed; see " + log);
     }
-    std::string settings = " -c listen_addresses=127.0.0.1 -c unix_socket_directories=" + folder +
-                           " -c max_connections=120 -c shared_buffers=32MB";
+    settings = " -c listen_addresses=127.0.0.1 -c unix_socket_directories=" + folder +
+               " -c max_connections=120 -c shared_buffers=32MB";
     if (!durable) {
-        settings.append(" -c fsync=off -c full_page_writes=off -c synchronous_commit=off");
+        settings.append(" -c fsync=off -c full_page_writes=off");
     }
     // The port is free when chosen but may be taken before the server binds it.
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {
         port = freeLoopbackPort();
-        std::string options = "-p " + std::to_string(port);
-        options.append(settings);
-        started = runProgram({bin + "/pg_ctl", "-D", data, "-l", folder + "/server.log", "-w", "-t",
-                              "60", "-o", options, "start"},
-                             log, uid, gid) == 0;
+        resume();
     }
     if (!started) {
         throw std::runtime_error("the PostgreSQL server did not start; see " + folder);
     }
 }
 
-PgCluster::~PgCluster() {
+void PgCluster::resume() {
+    std::string options = "-p " + std::to_string(port);
+    options.append(settings);
+    started = runProgram({bin + "/pg_ctl", "-D", folder + "/data", "-l", folder + "/server.log",
+                          "-w", "-t", "60", "-o", options, "start"},
+                         folder + "/cluster.log", uid, gid) == 0;
+}
+
+void PgCluster::pause() {
     if (started) {
         runProgram({bin + "/pg_ctl", "-D", folder + "/data", "-m", "immediate", "-w", "stop"},
                    folder + "/cluster.log", uid, gid);
+        started = false;
     }
+}
+
+PgCluster::~PgCluster() {
+    pause();
     std::error_code error;
     fs::remove_all(folder, error);
 }

@@ -281,6 +281,33 @@ TEST_P(ScoreServiceConcurrency, TwoProcessesOnOneDatabaseAgree) {
     }
 }
 
+// A database that goes away: nothing is acknowledged while it is gone, the
+// service keeps running, and it serves again once the database is back.
+TEST_P(ScoreServiceConcurrency, DatabaseOutageIsReportedNotAcknowledged) {
+    if (GetParam() != Backend::Postgres) {
+        GTEST_SKIP() << "an SQLite file does not go away";
+    }
+    auto service = start();
+    HttpConnection http(service->port());
+    ASSERT_EQ(http.get(submitTarget("before", 300)).status, 200);
+    cluster->pause();
+    for (const std::string& target : {submitTarget("during", 200), std::string(tableM1)}) {
+        auto reply = http.get(target);
+        EXPECT_EQ(reply.status, 503) << target;
+        EXPECT_TRUE(reply.body.empty());
+    }
+    cluster->resume();
+    ASSERT_TRUE(cluster->isRunning());
+    auto after = http.get(submitTarget("after", 100));
+    ASSERT_EQ(after.status, 200) << serviceLog();
+    auto table = readReply(after.body);
+    ASSERT_EQ(table.entries.size(), 2u);
+    EXPECT_EQ(table.entries[0].name, "before");
+    EXPECT_EQ(table.entries[1].name, "after");
+    EXPECT_EQ(table.highlight, "2");
+    EXPECT_NE(serviceLog().find("store error"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, ScoreServiceConcurrency,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          [](const auto& info) {
