@@ -194,3 +194,49 @@ cpu_ticks() {
     # Fields 14 and 15 of /proc/<pid>/stat, counted after the command's ")".
     sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
+
+# Moves the pointer to the canvas's point (CX, CY) through the X server, as a
+# player's mouse would.
+canvas_move() {
+    set -- $(canvas_to_screen "$1" "$2" | tr , ' ')
+    xdotool mousemove "$1" "$2"
+}
+
+# A click of the left button at the canvas's point (CX, CY).
+canvas_click() {
+    canvas_move "$1" "$2"
+    sleep 0.2
+    xdotool click 1
+}
+
+# Whether two RRGGBB colours are within TOLERANCE (summed channel difference).
+colour_near() {
+    d=0
+    for i in 1 3 5; do
+        a=$((0x$(echo "$1" | cut -c$i-$((i + 1)))))
+        b=$((0x$(echo "$2" | cut -c$i-$((i + 1)))))
+        d=$((d + (a > b ? a - b : b - a)))
+    done
+    [ $d -le "${3:-30}" ]
+}
+
+# Takes screenshots into FILE until the canvas's point (CX, CY) shows a colour
+# near RRGGBB, at most SECONDS; fails (leaving the last shot in FILE) after.
+wait_for_colour() {
+    file=$1
+    at=$(canvas_to_screen "$2" "$3")
+    want=$4
+    limit=$(($5 * 4))
+    i=0
+    while :; do
+        screen_shot "$file"
+        got=$(pixels "$file" "$at" | tr -d ' ')
+        colour_near "$got" "$want" && return 0
+        i=$((i + 1))
+        if [ $i -gt $limit ] || ! kill -0 "$GAME_PID" 2>/dev/null; then
+            echo "the screen at $2,$3 showed $got, not $want"
+            return 1
+        fi
+        sleep 0.25
+    done
+}
