@@ -13,6 +13,7 @@
 #include "game/HighScoreSprite.h"
 #include "game/InstructionsDialog.h"
 #include "game/LevelOverlays.h"
+#include "game/OnlineScores.h"
 #include "game/OptionsDialog.h"
 #include "game/RippleMap.h"
 #include "game/RippleSprayer.h"
@@ -911,13 +912,17 @@ void RippleCanvas::submitName() {
     hideDialog("hsprompt");
     if (engine::User* settings = getSettings())
         settings->setString("MRUHSNAME", name.getChars());
-    // TODO(on-line scores): ask "globalask" when a score service is
-    // configured and the machine is on line; with none the score is
-    // recorded here only.
+    // The on-line question only when a score service is set up and the
+    // machine is connected; otherwise the score stays here.
+    if (globalAsk && highScores && highScores->isOnlineAvailable() &&
+        highScores->getOnlineScores().isConnected()) {
+        globalAsk->setVisible(true);
+        return;
+    }
     recordScore(false);
 }
 
-void RippleCanvas::recordScore(bool) {
+void RippleCanvas::recordScore(bool online) {
     if (!capture.pending)
         return;
     capture.pending = false;
@@ -929,6 +934,10 @@ void RippleCanvas::recordScore(bool) {
     if (highScores && highScores->qualifies(capture.mode.c_str(), capture.score))
         highScores->addPersonal(name, capture.mode.c_str(), capture.level, capture.score);
     showHighScores(capture.mode);
+    // Blocks this (input) thread until the service answers; the canvas lock
+    // is given up meanwhile, so frames go on.
+    if (online && highScores)
+        highScores->submitGlobal(name, capture.mode.c_str(), capture.level, capture.score);
 }
 
 bool RippleCanvas::handleButton(lang::Object* source, const String& name) {

@@ -9,6 +9,8 @@
 #include "engine/DialogSprite.h"
 #include "engine/NumberSprite.h"
 #include "engine/User.h"
+#include "game/HighScoreSprite.h"
+#include "game/OnlineScores.h"
 #include "game/RippleMap.h"
 #include "game/Track.h"
 #include "gfx/Event.h"
@@ -193,6 +195,25 @@ public:
         return state() == RippleCanvas::statePlaying || state() == RippleCanvas::stateIdle;
     }
     void loseBall() { canvas->applyTrackResult(0, ripple::Track::resultBallAtBottom); }
+    // Loses every life and waits for the game-over dialog.
+    bool reachGameOver() {
+        while (state() != RippleCanvas::stateGameOver) {
+            loseBall();
+            step(38);
+            if (state() == RippleCanvas::stateTryAgain)
+                click("tryagaindlg", "tagobutton");
+            else if (state() != RippleCanvas::stateGameOver)
+                return false;
+        }
+        return stepUntil([&] { return visible("gameoverdlg"); });
+    }
+    void typeName(const std::string& name) {
+        for (int i = 0; i < 8; ++i)
+            key(8);
+        for (char c : name)
+            key(c);
+        key(13);
+    }
 
     std::string folder;
     iotest::TempDir home;
@@ -409,6 +430,35 @@ TEST(RippleCanvasTest, LivesRunOutIntoTheGameOverAndItsNamePrompt) {
     EXPECT_EQ(g.canvas->getLevelNumber(), 3);
     EXPECT_EQ(g.canvas->getLives(), 2);
     EXPECT_EQ(g.canvas->getScore(), 2 * 35000);
+}
+
+TEST(RippleCanvasTest, TheOnLineQuestionComesWithAServiceAndAnyAnswerKeepsTheScore) {
+    // Declined, or the window closed while the question is open: either way
+    // the score is in the personal table.
+    for (bool closeWindow : {false, true}) {
+        Game g([](engine::User& u) {
+            savedLevel(u, 3);
+            u.setString("GLOBALSCORESURL", "http://127.0.0.1:9/");
+        });
+        REQUIRE_DATA(g);
+        auto* scores = lang::as<ripple::HighScoreSprite>(g.canvas->getSprite(String("HighScores")));
+        scores->getOnlineScores().setConnectedTest([] { return true; });
+        g.startRun("starteasy");
+        g.canvas->applyTrackResult(0, 1);
+        int score = g.canvas->getScore();
+        ASSERT_TRUE(g.reachGameOver());
+        ASSERT_TRUE(g.visible("hsprompt"));
+        g.typeName("Ona");
+        EXPECT_TRUE(g.visible("globalask"));
+        EXPECT_FALSE(g.visible("HighScores"));
+        EXPECT_EQ(g.user->getScore("M0", 0), -1);
+        if (closeWindow)
+            g.canvas->stop();
+        else
+            g.click("globalask", "bnoglobal");
+        EXPECT_EQ(g.user->getScore("M0", 0), score) << closeWindow;
+        EXPECT_STREQ(g.user->getScoreName("M0", 0)->getChars(), "Ona");
+    }
 }
 
 TEST(RippleCanvasTest, PauseTakesOneSavedStateAndIgnoresPWhileTheMenuIsOpen) {
