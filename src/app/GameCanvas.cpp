@@ -25,6 +25,7 @@
 
 #include <cassert>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -290,14 +291,13 @@ void GameCanvas::dispatchEvent(lang::Event* event) {
         std::lock_guard<std::mutex> guard(observerLock);
         observer = inputObserver;
     }
+    // While input is observed (a session recorded), each event is handled
+    // whole between two frames, under the lock the frames take, so that a
+    // replay handing it over at the recorded frame does exactly the same.
+    std::optional<Synchronized> betweenFrames;
     if (observer && event) {
-        int frame;
-        {
-            // Between two frames: the counter moves at the end of an update.
-            Synchronized canvas(this);
-            frame = frameCounter.load();
-        }
-        observer->inputDispatched(*this, frame, *event);
+        betweenFrames.emplace(this);
+        observer->inputDispatched(*this, frameCounter.load(), *event);
     }
     // Cleared however the handler leaves: a kept event holds its source,
     // often this canvas, which would then never be freed.

@@ -133,8 +133,10 @@ class GameCanvas : public lang::Component,
     void stepFrame();
 
     // Sees every event the canvas dispatches, on the dispatching thread, with
-    // the frame counter read under the canvas lock just before the event is
-    // handled: what a replay needs to hand the same input to the same frame.
+    // the frame it is handled in: what a replay needs to hand the same input
+    // to the same frame. While an observer is set, the dispatch holds the
+    // canvas lock from that call to the end of the handler, so no frame runs
+    // in between (the observer must not wait for the render thread).
     class InputObserver {
     public:
         virtual ~InputObserver() = default;
