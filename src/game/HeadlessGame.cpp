@@ -10,14 +10,10 @@
 #include "engine/DialogSprite.h"
 #include "engine/SpriteBase.h"
 #include "engine/User.h"
+#include "game/RippleCanvas.h"
 #include "gfx/Event.h"
 #include "io/DataFolder.h"
 #include "io/ResourceFile.h"
-
-#if __has_include("game/RippleCanvas.h")
-#include "game/RippleCanvas.h"
-#define RIPPLE_HAS_GAME_CANVAS 1
-#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -32,11 +28,9 @@ namespace {
 
 constexpr const char* resourceFileName = "ripple.bin";
 
-#ifdef RIPPLE_HAS_GAME_CANVAS
 RippleCanvas* game(GameCanvas2* canvas) {
     return lang::as<RippleCanvas>(canvas);
 }
-#endif
 
 std::string folderOf(const std::string& path) {
     std::string folder(path);
@@ -49,11 +43,7 @@ std::string folderOf(const std::string& path) {
 }
 
 lang::Ref<GameCanvas2> makeCanvas() {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     return lang::adopt(new RippleCanvas());
-#else
-    return lang::adopt(new GameCanvas2());
-#endif
 }
 
 } // namespace
@@ -221,78 +211,60 @@ void HeadlessGame::command(const std::string& name) {
 }
 
 int HeadlessGame::getState() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getState();
-#endif
     return -1;
 }
 
 int HeadlessGame::getScore() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getScore();
-#endif
     return -1;
 }
 
 int HeadlessGame::getLives() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getLives();
-#endif
     return -1;
 }
 
 int HeadlessGame::getLevelNumber() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getLevelNumber();
-#endif
     return -1;
 }
 
 int HeadlessGame::getDifficulty() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getDifficulty();
-#endif
     return -1;
 }
 
 int HeadlessGame::getHighlightedTrack() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getHighlightedTrack();
-#endif
     return -1;
 }
 
 int HeadlessGame::getSprayedTrack() const {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->getSprayedTrack();
-#endif
     return -1;
 }
 
 std::vector<HeadlessGame::TrackView> HeadlessGame::getTrackViews() const {
     std::vector<TrackView> views;
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         for (const auto& t : g->getTrackViews())
             views.push_back(TrackView{t.bottomX, t.state, t.itemColour, t.progress, t.powerup});
-#endif
     return views;
 }
 
 bool HeadlessGame::isSpriteVisible(const std::string& name) const {
     if (!canvas)
         return false;
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         return g->isSpriteVisible(lang::String(name.c_str()));
-#endif
     engine::SpriteBase* sprite = canvas->getSprite(lang::String(name.c_str()));
     return sprite && sprite->isVisible();
 }
@@ -355,7 +327,6 @@ bool HeadlessGame::findButton(const std::string& name, int& x, int& y) const {
 
 void HeadlessGame::setStateListener(std::function<void(int frame, int from, int to)> listener) {
     stateListener = std::make_shared<std::function<void(int, int, int)>>(std::move(listener));
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get())) {
         std::weak_ptr<std::function<void(int, int, int)>> weak = stateListener;
         GameCanvas2* c = canvas.get();
@@ -364,7 +335,6 @@ void HeadlessGame::setStateListener(std::function<void(int frame, int from, int 
                 (*l)(c->getFrameCounter(), from, to);
         });
     }
-#endif
 }
 
 void HeadlessGame::setInputObserver(std::shared_ptr<GameCanvas::InputObserver> observer) {
@@ -375,10 +345,8 @@ void HeadlessGame::setInputObserver(std::shared_ptr<GameCanvas::InputObserver> o
 void HeadlessGame::close() {
     if (!canvas)
         return;
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (RippleCanvas* g = game(canvas.get()))
         g->setStateListener(nullptr);
-#endif
     canvas->stop();
     canvas->releaseResources();
     canvas = nullptr;
@@ -465,7 +433,6 @@ namespace ripple {
 
 void HeadlessGame::writeFinalExpectations(GameCanvas& canvas, int frame,
                                           const std::function<void(const std::string&)>& write) {
-#ifdef RIPPLE_HAS_GAME_CANVAS
     if (auto* g = lang::as<RippleCanvas>(&canvas)) {
         ScriptLine line;
         line.frame = frame;
@@ -476,11 +443,6 @@ void HeadlessGame::writeFinalExpectations(GameCanvas& canvas, int frame,
         line.value = g->getScore();
         write(line.format());
     }
-#else
-    (void)canvas;
-    (void)frame;
-    (void)write;
-#endif
 }
 
 } // namespace ripple
