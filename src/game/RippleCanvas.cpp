@@ -246,6 +246,10 @@ void RippleCanvas::findSprites() {
     if (timerAnim)
         timerAnim->setFrameRange(0, 5);
     timerNumber = find<engine::NumberSprite>("bonusroundtimernum");
+    // The clock's number is shown only by a timed round's go button; the scene file may leave it
+    // visible, and it would then sit over the bar of every normal level.
+    if (timerNumber)
+        timerNumber->setVisible(false);
     play.setBonusTimerSprite(timerNumber.get());
 
     // The combo slots.

@@ -303,6 +303,9 @@ TEST(RippleCanvasTest, ARunStartsAtTheSavedLevelWithItsScore) {
         EXPECT_TRUE(g.visible("scorenumbers"));
         EXPECT_TRUE(g.visible("menubtn"));
         EXPECT_FALSE(g.visible("map"));
+        // A normal level shows no bonus clock, whatever the scene file says about it.
+        EXPECT_FALSE(g.visible("bonusroundtimernum"));
+        EXPECT_FALSE(g.visible("bonusroundtimeroverlay"));
     }
 }
 
