@@ -4,7 +4,9 @@
 # has used. Source it from a POSIX shell script:
 #
 #   . "$(dirname "$0")/../support/xvfb-session.sh"
-#   xvfb_need_tools || exit 77
+#   xvfb_need_tools
+#   scratch=$(mktemp -d)
+#   trap 'xvfb_cleanup; rm -rf "$scratch"' EXIT
 #   xvfb_start 1280x800 "$scratch"
 #   game_start "$exe" "$scratch" RIPPLE_TEST_LOAD_STEP_MS=20
 #   game_wait_phase running 30
@@ -12,8 +14,8 @@
 #   pixels "$out/first.png" 10,10 640,400      # prints "000000 4A7F92"
 #   game_stop
 #
-# xvfb_start installs an EXIT trap that stops the game and the server; a script
-# that needs its own clean-up calls xvfb_cleanup from its trap instead.
+# The caller's EXIT trap calls xvfb_cleanup, which stops the game and the
+# server; nothing here replaces the caller's trap.
 
 # Exits 77 (ctest's skip) when a tool is missing; extra tools can be named.
 xvfb_need_tools() {
@@ -31,7 +33,6 @@ xvfb_start() {
     XVFB_SIZE=$1
     XVFB_DIR=$2
     mkdir -p "$XVFB_DIR"
-    trap xvfb_cleanup EXIT
     # The server writes the display number it picked once it accepts clients.
     rm -f "$XVFB_DIR/display"
     Xvfb -displayfd 3 -screen 0 "${XVFB_SIZE}x24" -nolisten tcp \
