@@ -57,7 +57,6 @@ constexpr int levelMapPoints = 50;
 
 // Sprayer animation states.
 constexpr int sprayerIdle = 0;
-constexpr int sprayerStart = 1;
 constexpr int sprayerSpraying = 2;
 constexpr int sprayerStop = 3;
 

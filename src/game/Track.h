@@ -23,7 +23,7 @@ class WaterPool;
 //
 // A plain class used under the canvas lock: tick() on the render thread,
 // water() and the other operations on the input thread as well.
-class Track : public engine::SpriteListener {
+class Track final : public engine::SpriteListener {
 public:
     // States.
     static constexpr int idle = 0;
