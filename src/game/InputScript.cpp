@@ -303,6 +303,10 @@ std::string encodeScriptText(const std::string& text) {
 bool decodeScriptText(const std::string& word, std::string& out) {
     out.clear();
     for (size_t i = 0; i < word.size(); ++i) {
+        // A NUL byte is refused written raw as well as escaped, so whatever is accepted can be
+        // written out and read back the same.
+        if (word[i] == '\0')
+            return false;
         if (word[i] != '%') {
             out += word[i];
             continue;
