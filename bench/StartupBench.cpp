@@ -13,10 +13,10 @@
 #include "core/String.h"
 #include "core/Vector.h"
 #include "engine/DataLoader.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Image.h"
 #include "io/ResourceFile.h"
 #include "io/ResourceItem.h"
+#include "sound/AudioClip.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,7 +44,8 @@ void registerData() {
 // The words of the scene files that are image keys of the container.
 std::vector<std::string> sceneImageKeys() {
     std::set<std::string> keys;
-    for (const auto& entry : std::filesystem::directory_iterator(RIPPLE_SOURCE_DATA_DIR "/scenes")) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(RIPPLE_SOURCE_DATA_DIR "/scenes")) {
         std::ifstream in(entry.path());
         std::string line;
         while (std::getline(in, line)) {

@@ -11,7 +11,6 @@
 #include "engine/RenderThread.h"
 #include "engine/Sprite.h"
 #include "engine/User.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
 #include "gfx/GraphicsI.h"
@@ -22,6 +21,7 @@
 #include "platform/MessageLoop.h"
 #include "platform/Shell.h"
 #include "platform/WindowMessages.h"
+#include "sound/AudioClip.h"
 
 #include <cassert>
 #include <cstdint>

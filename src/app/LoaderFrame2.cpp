@@ -5,12 +5,12 @@
 #include "core/Exception.h"
 #include "core/Thread.h"
 #include "engine/User.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Cursor.h"
 #include "platform/Display.h"
 #include "platform/Files.h"
 #include "platform/MessageLoop.h"
 #include "platform/WindowMessages.h"
+#include "sound/AudioClip.h"
 
 namespace ripple {
 

@@ -1,6 +1,7 @@
 #include "core/Object.h"
 
 #include "core/String.h"
+#include "platform/Charset.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -20,23 +21,6 @@ constexpr int32_t destroyingCount = 1 << 30;
 
 } // namespace
 
-unsigned char ansiFoldCase(unsigned char c) {
-    // Upper to lower case in code page 1252, as the platform's case-insensitive
-    // comparison of ANSI text does.
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return c + 0x20;
-    switch (c) {
-    case 0x8A:
-    case 0x8C:
-    case 0x8E:
-        return c + 0x10;
-    case 0x9F:
-        return 0xFF;
-    default:
-        return c;
-    }
-}
-
 struct Object::WaitEvent {
     std::mutex mutex;
     std::condition_variable signal;
@@ -47,8 +31,8 @@ bool ansiEqualsIgnoreCase(const char* a, const char* b) {
     if (!a || !b)
         return false;
     while (*a && *b) {
-        if (ansiFoldCase(static_cast<unsigned char>(*a)) !=
-            ansiFoldCase(static_cast<unsigned char>(*b)))
+        if (platform::ansiFoldCase(static_cast<unsigned char>(*a)) !=
+            platform::ansiFoldCase(static_cast<unsigned char>(*b)))
             return false;
         ++a;
         ++b;

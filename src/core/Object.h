@@ -74,8 +74,6 @@ private:
 // Case-insensitive equality of two 8-bit texts in code page 1252; used by the
 // instance tests and String.equalsIgnoreCase.
 bool ansiEqualsIgnoreCase(const char* a, const char* b);
-// The lower-case form of one code page 1252 character, the folding behind it.
-unsigned char ansiFoldCase(unsigned char c);
 
 // Checked downcast: the object as a T, or null when it is null or not a T.
 // No reference is added.

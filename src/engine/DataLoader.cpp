@@ -7,14 +7,14 @@
 #include "engine/FancyContainer.h"
 #include "engine/ImageNameResolver.h"
 #include "engine/ImagePack.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Image.h"
 #include "io/ByteArrayInputStream.h"
 #include "io/FileInputStream.h"
 #include "io/ResourceItem.h"
 #include "io/StreamTokenizer.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
+#include "platform/Files.h"      // data names use '\' between folders; this system does not
+#include "platform/MessageBox.h" // load errors reach the player from the loader thread
+#include "sound/AudioClip.h"
 
 #include <chrono>
 #include <cmath>

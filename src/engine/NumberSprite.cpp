@@ -4,7 +4,7 @@
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
 #include "gfx/Graphics.h"
-#include "platform/Locale.h"
+#include "platform/Locale.h" // grouping follows the player's own locale
 
 #include <algorithm>
 #include <cstdint>

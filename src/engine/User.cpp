@@ -3,8 +3,8 @@
 #include "core/ByteArray.h"
 #include "core/Vector.h"
 #include "engine/ScoreEntry.h"
-#include "platform/SettingsDocument.h"
-#include "platform/SettingsFile.h"
+#include "platform/SettingsDocument.h" // settings and scores are kept in the
+#include "platform/SettingsFile.h"     // platform's locked settings file
 
 #include <algorithm>
 #include <string_view>

@@ -2,7 +2,7 @@
 
 #include "core/Ref.h"
 #include "game/TrackSound.h"
-#include "gfx/AudioClip.h"
+#include "sound/AudioClip.h"
 
 namespace ripple {
 

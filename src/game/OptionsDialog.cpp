@@ -5,12 +5,12 @@
 #include "engine/TextSprite.h"
 #include "engine/User.h"
 #include "game/DialogHelpers.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Color.h"
 #include "gfx/Event.h"
 #include "gfx/Font.h"
 #include "gfx/Frame.h"
 #include "platform/WindowMessages.h"
+#include "sound/AudioClip.h"
 
 #include <algorithm>
 

@@ -25,8 +25,8 @@
 #include "game/StartLevelDialog.h"
 #include "game/Track.h"
 #include "game/WaterCollisionSprite.h"
-#include "gfx/AudioClip.h"
 #include "platform/MessageBox.h"
+#include "sound/AudioClip.h"
 
 #include <algorithm>
 

@@ -19,12 +19,12 @@
 #include "game/RippleSprayer.h"
 #include "game/StartLevelDialog.h"
 #include "game/Track.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Cursor.h"
 #include "gfx/Frame.h"
 #include "gfx/Image.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessages.h"
+#include "sound/AudioClip.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,8 +2,8 @@
 
 #include "app/GameCanvas.h"
 #include "core/Class.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Component.h"
+#include "sound/AudioClip.h"
 
 namespace ripple {
 

@@ -1,6 +1,7 @@
 #include "gfx/Font.h"
 
 #include "gfx/FontMetrics.h"
+#include "platform/Charset.h"
 #include "platform/FontFace.h"
 
 namespace lang {

@@ -59,7 +59,4 @@ private:
     int underlineSize = 1;
 };
 
-// The Unicode character of one code page 1252 byte.
-uint32_t ansiToUnicode(unsigned char c);
-
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/Locale.h"
 
+#include "platform/Charset.h"
+
 #include <clocale>
 #include <cstring>
 #include <langinfo.h>
@@ -35,23 +37,15 @@ const Separators& separators() {
 char separatorToAnsi(const char* utf8) {
     if (!utf8 || !*utf8)
         return 0;
-    auto b = reinterpret_cast<const unsigned char*>(utf8);
-    if (b[0] < 0x80)
-        return static_cast<char>(b[0]);
-    // Two-byte sequences cover U+0080..U+07FF; code page 1252 agrees with
-    // Latin-1 from U+00A0 on.
-    if ((b[0] & 0xE0) == 0xC0 && (b[1] & 0xC0) == 0x80) {
-        unsigned code = ((b[0] & 0x1Fu) << 6) | (b[1] & 0x3Fu);
-        return code >= 0xA0 && code <= 0xFF ? static_cast<char>(code) : 0;
-    }
-    if ((b[0] & 0xF0) == 0xE0 && (b[1] & 0xC0) == 0x80 && (b[2] & 0xC0) == 0x80) {
-        unsigned code = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
-        if (code == 0x202F || code == 0x2009 || code == 0x2007)
-            return static_cast<char>(0xA0);
-        if (code == 0x2019)
-            return static_cast<char>(0x92);
-    }
-    return 0;
+    size_t length = 0;
+    char32_t c = decodeUtf8(reinterpret_cast<const uint8_t*>(utf8), std::strlen(utf8), length);
+    // Locales group digits with the narrow, thin or figure space, which the
+    // code page lacks; its no-break space looks the same in a number.
+    if (c == 0x202F || c == 0x2009 || c == 0x2007)
+        return static_cast<char>(0xA0);
+    int byte = unicodeToAnsi(c);
+    return byte < 0 || isUndefinedAnsi(static_cast<unsigned char>(byte)) ? 0
+                                                                         : static_cast<char>(byte);
 }
 
 char thousandsSeparator() {

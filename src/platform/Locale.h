@@ -11,8 +11,9 @@ char thousandsSeparator();
 char decimalSeparator();
 
 // Maps one separator text from a locale (UTF-8 or ASCII) to a single ANSI
-// character: 0 for an empty text, a narrow or thin no-break space becomes the
-// no-break space 0xA0, and anything code page 1252 cannot hold becomes 0.
+// character, its first: 0 for an empty text, a narrow, thin or figure space
+// becomes the no-break space 0xA0, and anything code page 1252 cannot hold
+// (a control character, malformed UTF-8) becomes 0.
 char separatorToAnsi(const char* utf8);
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/SettingsDocument.h"
 
-#include "core/Object.h"
+#include "platform/Charset.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (lang::ansiFoldCase(a[i]) != lang::ansiFoldCase(b[i]))
+        if (ansiFoldCase(a[i]) != ansiFoldCase(b[i]))
             return false;
     return true;
 }
@@ -28,7 +28,7 @@ bool foldedLess(std::string_view a, std::string_view b, bool paths) {
     static const auto weights = [] {
         std::array<std::array<unsigned short, 256>, 2> table;
         for (int c = 0; c < 256; ++c) {
-            table[0][c] = lang::ansiFoldCase(static_cast<unsigned char>(c));
+            table[0][c] = ansiFoldCase(static_cast<unsigned char>(c));
             table[1][c] = c == '\\' ? 0 : table[0][c] + 1;
         }
         return table;

@@ -9,10 +9,8 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <iconv.h>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -78,34 +76,6 @@ Uint32 timerTick(Uint32 interval, void* param) {
     auto packed = reinterpret_cast<uintptr_t>(param);
     postMessage(static_cast<uint32_t>(packed >> 16), msg::timer, packed & 0xFFFF, 0);
     return interval;
-}
-
-// Window titles are ANSI text (code page 1252); SDL takes UTF-8.
-std::string ansiToUtf8(const char* text) {
-    std::string out;
-    iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return out;
-    std::string in(text);
-    out.resize(in.size() * 4 + 4);
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
-            break;
-        if (errno != EILSEQ && errno != EINVAL)
-            break;
-        // The few bytes the code page leaves undefined become '.'.
-        ++inPtr;
-        --inLeft;
-        *outPtr++ = '.';
-        --outLeft;
-    }
-    out.resize(out.size() - outLeft);
-    iconv_close(cd);
-    return out;
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "core/Vector.h"
 #include "engine/DialogSprite.h"
 #include "engine/Sprite.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Cursor.h"
 #include "gfx/Event.h"
 #include "gfx/Frame.h"
@@ -12,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
+#include "sound/AudioClip.h"
 #include "support/IoTestSupport.h"
 #include "support/SpriteTestSupport.h"
 

@@ -3,6 +3,7 @@
 #include "core/Integer.h"
 #include "core/ObjectArray.h"
 #include "core/Thread.h"
+#include "platform/Charset.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +98,7 @@ const std::map<std::string, std::vector<std::string>> answeredBefore = {
 
 std::string lower(std::string s) {
     for (char& c : s)
-        c = static_cast<char>(lang::ansiFoldCase(static_cast<unsigned char>(c)));
+        c = static_cast<char>(platform::ansiFoldCase(static_cast<unsigned char>(c)));
     return s;
 }
 

@@ -8,7 +8,6 @@
 #include "engine/ImageNameResolver.h"
 #include "engine/ImagePack.h"
 #include "engine/Sprite.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Image.h"
 #include "gfx/PngEncoder.h"
 #include "gfx/Rectangle.h"
@@ -16,6 +15,7 @@
 #include "io/ResourceFileWriter.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "sound/AudioClip.h"
 #include "support/IoTestSupport.h"
 #include "support/SoundData.h"
 

@@ -5,9 +5,9 @@
 #include "game/InstructionsDialog.h"
 #include "game/MenuDialog.h"
 #include "game/OptionsDialog.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Event.h"
 #include "gfx/Image.h"
+#include "sound/AudioClip.h"
 #include "support/GameDialogBench.h"
 
 #include <gtest/gtest.h>

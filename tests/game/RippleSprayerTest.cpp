@@ -1,8 +1,8 @@
 #include "game/RippleSprayer.h"
 
 #include "core/Class.h"
-#include "gfx/AudioClip.h"
 #include "gfx/Point.h"
+#include "sound/AudioClip.h"
 #include "support/GameDialogBench.h"
 #include "support/SpriteTestSupport.h"
 

@@ -1,5 +1,6 @@
 #include "Text.h"
 
+#include "platform/Charset.h"
 #include "platform/FontFace.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "gfx/AudioClip.h"
+#include "sound/AudioClip.h"
 #include "io/ResourceFile.h"
 #include "io/ResourceFileWriter.h"
 #include "sound/SoundEngine.h"
