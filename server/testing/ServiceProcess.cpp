@@ -127,11 +127,19 @@ int ServiceProcess::stop(int signal) {
         return 0;
     }
     ::kill(pid, signal);
+    // A paused process would keep the signal pending and never end.
+    ::kill(pid, SIGCONT);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     pid = -1;
     return status;
+}
+
+void ServiceProcess::send(int signal) {
+    if (pid > 0) {
+        ::kill(pid, signal);
+    }
 }
 
 uint16_t freeLoopbackPort() {

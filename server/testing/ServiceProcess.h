@@ -31,6 +31,8 @@ public:
 
     // Sends the signal and waits for the process; returns its wait status.
     int stop(int signal);
+    // Sends a signal that does not end the process (SIGSTOP, SIGCONT).
+    void send(int signal);
 
 private:
     pid_t pid = -1;

@@ -1,9 +1,7 @@
 #include "game/OnlineScores.h"
 #include "core/Object.h"
 #include "core/Vector.h"
-#include "engine/ButtonSprite.h"
 #include "engine/DataLoader.h"
-#include "engine/RichTTYSprite.h"
 #include "engine/TextSprite.h"
 #include "game/HighScoreSprite.h"
 #include "game/ScoreToken.h"
@@ -11,6 +9,7 @@
 #include "support/GameDialogBench.h"
 #include "support/HttpStandIn.h"
 #include "support/IoTestSupport.h"
+#include "support/OnlineDialogBench.h"
 
 #include <gtest/gtest.h>
 
@@ -20,26 +19,14 @@
 #include <thread>
 #include <vector>
 
-using engine::ButtonSprite;
 using ripple::HighScoreSprite;
 using ripple::OnlineScores;
 using testsupport::HttpStandIn;
+using testsupport::OnlineDialogBench;
+using testsupport::shownText;
 using testsupport::StandInReply;
 
 namespace {
-
-const char* const buttonNames[] = {"itabeasy", "itabnormal", "itabhard", "bsup",      "bsdown",
-                                   "clear",    "close",      "bglobals", "bpersonal", "bretry"};
-
-std::string tableFile() {
-    std::string file = "<data> 20 40 120 180\n<sprites>\n"
-                       "global Sprite knob 180 0\npersonal Sprite knob 180 0\n"
-                       "message RichTTYSprite 0 0 1200 40 14 16777215\n";
-    for (int n = 0; n < 10; ++n)
-        file += std::string(buttonNames[n]) + " ButtonSprite btn " + std::to_string(10 + 12 * n) +
-                " 130 3 1 2 1 0 1\n";
-    return file;
-}
 
 std::string table(const std::string& tag, int count, int highlight = -1) {
     std::string text = "<scores>\n";
@@ -57,52 +44,6 @@ template <class Take>
 bool lockFree(Take take) {
     auto done = std::async(std::launch::async, take);
     return done.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
-}
-
-// The high-score dialog of a stepped canvas, pointed at `base` and wired to
-// the canvas as loading for the game wires it.
-struct OnlineBench {
-    explicit OnlineBench(const std::string& base, int timeoutMs = 300)
-        : bench("HighScores HighScoreSprite:HighScores.txt 100 100 200 150 1 1\n",
-                {{"HighScores.txt", tableFile()}}) {
-        table = bench.get<HighScoreSprite>("HighScores");
-        bench.store().setString(OnlineScores::serviceSetting, base.c_str());
-        table->setSettings(&bench.store());
-        OnlineScores& online = table->getOnlineScores();
-        online.setTimeouts(timeoutMs, timeoutMs);
-        online.setReleasedLock(bench.canvas.get());
-        online.setAbortFlag(bench.canvas->stoppingFlag());
-        table->showMode("M0");
-    }
-    void press(const char* name) {
-        for (int n = 0; n < 10; ++n)
-            if (std::string(name) == buttonNames[n])
-                bench.click(115 + 12 * n, 235);
-    }
-    bool enabled(const char* name) {
-        return bench.get<ButtonSprite>((std::string("HighScores/") + name).c_str())->getState() !=
-               ButtonSprite::stateDisabled;
-    }
-    // The console's text, or "" while it is hidden.
-    std::string message() {
-        auto* console = bench.get<engine::RichTTYSprite>("HighScores/message");
-        if (!console->isVisible())
-            return "";
-        std::string text;
-        for (int r = 0; r < console->getStoredRowCount(); ++r)
-            text += console->getRowText(r);
-        while (!text.empty() && text.back() == ' ')
-            text.pop_back();
-        return text;
-    }
-    std::string firstName() { return table->cell(0, 0)->getText().getChars(); }
-
-    testsupport::GameDialogBench bench;
-    HighScoreSprite* table;
-};
-
-std::string shown(const char* key) {
-    return HighScoreSprite::messageText(key).getChars();
 }
 
 } // namespace
@@ -171,16 +112,16 @@ TEST(OnlineScores, EveryFailureShowsTheErrorAndOffersARetry) {
         std::string message;
         size_t requests;
     } cases[] = {
-        {"slower than the time-out", {200, "", "", 3000, 0}, false, shown("hserror"), 1},
-        {"not found", {404, table("x", 3), "", 0, 0}, false, shown("hserror"), 1},
-        {"empty body", {200, "", "", 0, 0}, false, shown("hserror"), 1},
-        {"10 MB body", {200, "", "", 0, 10u << 20}, false, shown("hserror"), 1},
+        {"slower than the time-out", {200, "", "", 3000, 0}, false, shownText("hserror"), 1},
+        {"not found", {404, table("x", 3), "", 0, 0}, false, shownText("hserror"), 1},
+        {"empty body", {200, "", "", 0, 0}, false, shownText("hserror"), 1},
+        {"10 MB body", {200, "", "", 0, 10u << 20}, false, shownText("hserror"), 1},
         {"redirect loop",
          {302, "", "/globalhs.jsp?game=ripple&mode=M0", 0, 0},
          false,
-         shown("hserror"),
+         shownText("hserror"),
          6},
-        {"connection refused", {}, true, shown("hserror"), 0},
+        {"connection refused", {}, true, shownText("hserror"), 0},
         // A reply that arrived but does not parse is an empty table, not a failure.
         {"malformed XML", {200, "<scores><entry>", "", 0, 0}, false, "", 1},
     };
@@ -188,7 +129,7 @@ TEST(OnlineScores, EveryFailureShowsTheErrorAndOffersARetry) {
         SCOPED_TRACE(c.what);
         HttpStandIn stand([&](const std::string&) { return c.reply; });
         testsupport::RefusingPort refusing;
-        OnlineBench t(c.refused ? refusing.base() : stand.base());
+        OnlineDialogBench t(c.refused ? refusing.base() : stand.base());
         auto start = std::chrono::steady_clock::now();
         t.press("bglobals");
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
@@ -202,7 +143,7 @@ TEST(OnlineScores, EveryFailureShowsTheErrorAndOffersARetry) {
 }
 
 TEST(OnlineScores, RetrySendsTheSameSubmissionAndShowsItsTable) {
-    OnlineBench* dialog = nullptr;
+    OnlineDialogBench* dialog = nullptr;
     bool locksFree = true;
     std::string messageDuringRetry;
     int submissions = 0;
@@ -219,7 +160,7 @@ TEST(OnlineScores, RetrySendsTheSameSubmissionAndShowsItsTable) {
         r.body = table("net", 40, 23);
         return r;
     });
-    OnlineBench t(server.base());
+    OnlineDialogBench t(server.base());
     dialog = &t;
     t.table->addPersonal("Ann", "M1", 4, 9977);
     {
@@ -228,7 +169,7 @@ TEST(OnlineScores, RetrySendsTheSameSubmissionAndShowsItsTable) {
         lang::Synchronized canvas(t.bench.canvas.get());
         EXPECT_FALSE(t.table->submitGlobal("Ann", "M1", 4, 9977));
     }
-    EXPECT_EQ(t.message(), shown("hserror"));
+    EXPECT_EQ(t.message(), shownText("hserror"));
     EXPECT_TRUE(t.enabled("bretry"));
     EXPECT_EQ(t.table->getRowCount(), 0);
     std::string pending = t.table->getPendingSubmit();
@@ -247,7 +188,7 @@ TEST(OnlineScores, RetrySendsTheSameSubmissionAndShowsItsTable) {
                                         "ripple", 9977, &parts));
     EXPECT_EQ(parts.level, 4);
     EXPECT_TRUE(locksFree);
-    EXPECT_EQ(messageDuringRetry, shown("globsubmit"));
+    EXPECT_EQ(messageDuringRetry, shownText("globsubmit"));
     EXPECT_EQ(t.message(), "");
     EXPECT_FALSE(t.enabled("bretry"));
     EXPECT_EQ(t.table->getPendingSubmit(), "");
@@ -263,7 +204,7 @@ TEST(OnlineScores, EachModeIsFetchedOnceThenShownFromTheReplyKept) {
         r.body = table(path.substr(path.size() - 2), 3);
         return r;
     });
-    OnlineBench t(server.base());
+    OnlineDialogBench t(server.base());
     t.press("bglobals");
     EXPECT_EQ(t.firstName(), "M0");
     for (const char* tab : {"itabnormal", "itabhard", "itabeasy", "itabnormal"})
@@ -284,17 +225,17 @@ TEST(OnlineScores, NothingIsSentWithoutAConnectionOrWhenSwitchedOff) {
         return StandInReply{200, table("x", 1), "", 0, 0};
     });
     {
-        OnlineBench t(server.base());
+        OnlineDialogBench t(server.base());
         t.table->getOnlineScores().setConnectedTest([] { return false; });
         t.press("bglobals");
-        EXPECT_EQ(t.message(), shown("notconnect"));
+        EXPECT_EQ(t.message(), shownText("notconnect"));
         EXPECT_FALSE(t.enabled("bretry"));
         EXPECT_FALSE(t.table->submitGlobal("Ann", "M0", 1, 500));
-        EXPECT_EQ(t.message(), shown("notconnect"));
+        EXPECT_EQ(t.message(), shownText("notconnect"));
         EXPECT_TRUE(t.enabled("bretry")) << "the submission is kept for later";
     }
     {
-        OnlineBench t(server.base());
+        OnlineDialogBench t(server.base());
         t.bench.store().setInt("globalScores", 0);
         t.table->setSettings(&t.bench.store());
         EXPECT_FALSE(t.table->isOnlineAvailable());
@@ -303,7 +244,7 @@ TEST(OnlineScores, NothingIsSentWithoutAConnectionOrWhenSwitchedOff) {
         EXPECT_EQ(t.table->getPendingSubmit(), "");
     }
     {
-        OnlineBench t("");
+        OnlineDialogBench t("");
         EXPECT_FALSE(t.table->isOnlineAvailable());
         EXPECT_FALSE(t.enabled("bglobals"));
     }
