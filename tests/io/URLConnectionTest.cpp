@@ -1,149 +1,46 @@
 #include "io/URLConnection.h"
 #include "io/URL.h"
 
+#include "support/HttpStandIn.h"
+
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <map>
 #include <string>
-#include <thread>
 
 using lang::InputStream;
 using lang::Ref;
 using lang::URL;
 using lang::URLConnection;
+using testsupport::HttpStandIn;
+using testsupport::StandInReply;
 
 namespace {
 
-int loopbackSocket(int& port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return -1;
-    port = ntohs(addr.sin_port);
-    return fd;
+// The loopback stand-in answering by path; anything else is a 404.
+StandInReply replyFor(const std::string& path) {
+    constexpr size_t cap = URLConnection::maxReplyBytes;
+    static const std::map<std::string, StandInReply> replies = [] {
+        std::map<std::string, StandInReply> r;
+        // Chunked, in separate sends, so the body arrives in pieces.
+        r["/scores?game=7&mode=M1"].chunks = {"<table>", "<entry>ab</entry>", "</table>"};
+        r["/empty"] = {};
+        r["/moved"] = {.status = 302, .location = "/empty"};
+        r["/loop"] = {.status = 302, .location = "/loop"};
+        r["/toftp"] = {.status = 302, .location = "ftp://127.0.0.1/"};
+        r["/big"].bodyBytes = cap + 1;
+        // No length announced: the cap must hold while the body streams.
+        r["/bigunsized"] = {.bodyBytes = 17 * 64 * 1024, .unsized = true};
+        r["/maxsize"].bodyBytes = cap;
+        // Part of the body, then nothing until the client gives up.
+        r["/slow"] = {.body = "ab", .stallMs = 10000};
+        return r;
+    }();
+    auto found = replies.find(path);
+    return found != replies.end() ? found->second
+                                  : StandInReply{.status = 404, .body = "no such page"};
 }
-
-void sendAll(int fd, const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        sent += static_cast<size_t>(n);
-    }
-}
-
-// A one-connection-at-a-time HTTP server on a loopback port, answering by path.
-// Every wait is bounded by poll time-outs so a failing test cannot hang it.
-class TinyServer {
-public:
-    TinyServer() {
-        fd = loopbackSocket(port);
-        listen(fd, 8);
-        worker = std::thread([this] { run(); });
-    }
-    ~TinyServer() {
-        stop = true;
-        worker.join();
-        close(fd);
-    }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
-    int requests() const { return count; }
-
-private:
-    void run() {
-        while (!stop) {
-            pollfd p{fd, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0)
-                continue;
-            int client = accept(fd, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            answer(client, readPath(client));
-            close(client);
-        }
-    }
-
-    static std::string readPath(int client) {
-        std::string request;
-        char buffer[1024];
-        while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-            pollfd p{client, POLLIN, 0};
-            if (poll(&p, 1, 2000) <= 0)
-                break;
-            ssize_t n = recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            request.append(buffer, static_cast<size_t>(n));
-        }
-        size_t start = request.find(' ') + 1;
-        return request.substr(start, request.find(' ', start) - start);
-    }
-
-    void answer(int client, const std::string& path) {
-        ++count;
-        auto reply = [&](const char* status, const std::string& headers, const std::string& body) {
-            sendAll(client, std::string("HTTP/1.1 ") + status + "\r\nConnection: close\r\n" +
-                                headers + "Content-Length: " + std::to_string(body.size()) +
-                                "\r\n\r\n" + body);
-        };
-        if (path == "/scores?game=7&mode=M1") {
-            // Chunked, in separate sends, so the body arrives in pieces.
-            sendAll(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n"
-                            "Transfer-Encoding: chunked\r\n\r\n");
-            for (const char* piece : {"<table>", "<entry>ab</entry>", "</table>"}) {
-                char size[32];
-                std::snprintf(size, sizeof size, "%zx\r\n", std::strlen(piece));
-                sendAll(client, std::string(size) + piece + "\r\n");
-            }
-            sendAll(client, "0\r\n\r\n");
-        } else if (path == "/empty") {
-            reply("200 OK", "", "");
-        } else if (path == "/moved") {
-            reply("302 Found", "Location: /empty\r\n", "");
-        } else if (path == "/loop") {
-            reply("302 Found", "Location: /loop\r\n", "");
-        } else if (path == "/toftp") {
-            reply("302 Found", "Location: ftp://127.0.0.1/\r\n", "");
-        } else if (path == "/big") {
-            reply("200 OK", "", std::string(URLConnection::maxReplyBytes + 1, 'x'));
-        } else if (path == "/bigunsized") {
-            // No length announced: the cap must hold while the body streams.
-            sendAll(client, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
-            std::string block(64 * 1024, 'y');
-            for (int i = 0; i < 17 && !stop; ++i)
-                sendAll(client, block);
-        } else if (path == "/maxsize") {
-            reply("200 OK", "", std::string(URLConnection::maxReplyBytes, 'z'));
-        } else if (path == "/slow") {
-            // Headers, then nothing until the client gives up and closes.
-            sendAll(client, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nab");
-            pollfd p{client, POLLIN, 0};
-            poll(&p, 1, 10000);
-        } else {
-            reply("404 Not Found", "", "no such page");
-        }
-    }
-
-    int fd = -1;
-    int port = 0;
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    std::thread worker;
-};
 
 std::string readInPieces(InputStream& in) {
     std::string text;
@@ -188,7 +85,7 @@ TEST(URL, SplitsAndRebuildsAddresses) {
 }
 
 TEST(URLConnection, OnlyACompleteStatus200ReplyGivesAStream) {
-    TinyServer server;
+    HttpStandIn server(replyFor);
     struct Case {
         const char* path;
         int timeout;
@@ -223,13 +120,13 @@ TEST(URLConnection, OnlyACompleteStatus200ReplyGivesAStream) {
 }
 
 TEST(URLConnection, ReadsTheBodyInPiecesAndConnectsOnce) {
-    TinyServer server;
+    HttpStandIn server(replyFor);
     URL url((server.base() + "/scores?game=7&mode=M1").c_str());
     Ref<URLConnection> connection = url.openConnection();
     Ref<InputStream> in = connection->getInputStream();
     ASSERT_TRUE(in);
     EXPECT_EQ(connection->getInputStream(), in);
-    EXPECT_EQ(server.requests(), 1);
+    EXPECT_EQ(server.paths().size(), 1u);
 
     EXPECT_EQ(readInPieces(*in), "<table><entry>ab</entry></table>");
     EXPECT_EQ(in->read(), -1);
@@ -243,12 +140,9 @@ TEST(URLConnection, ReadsTheBodyInPiecesAndConnectsOnce) {
 }
 
 TEST(URLConnection, ARefusedConnectionFails) {
-    int port = 0;
-    int fd = loopbackSocket(port); // bound but not listening: connections are refused
-    ASSERT_GE(fd, 0);
-    URL url(("http://127.0.0.1:" + std::to_string(port) + "/").c_str());
+    testsupport::RefusingPort refusing;
+    URL url((refusing.base() + "/").c_str());
     Ref<URLConnection> connection = url.openConnection();
     EXPECT_FALSE(connection->connect());
     EXPECT_FALSE(connection->getInputStream());
-    close(fd);
 }

@@ -6,6 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace testsupport {
 
 namespace {
@@ -100,27 +103,41 @@ void HttpStandIn::answer(int client) {
     StandInReply reply = handler(path);
     size_t length = reply.bodyBytes ? reply.bodyBytes : reply.body.size();
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) +
-                       "\r\nConnection: close\r\nContent-Length: " + std::to_string(length) +
-                       "\r\n";
+                       "\r\nConnection: close\r\n";
+    if (!reply.chunks.empty()) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (!reply.unsized) {
+        head += "Content-Length: ";
+        head += std::to_string(reply.stallMs > 0 ? length + 1 : length);
+        head += "\r\n";
+    }
     if (!reply.location.empty())
         head += "Location: " + reply.location + "\r\n";
     head += "\r\n";
     if (!sendAll(client, head))
         return;
+    if (!reply.chunks.empty()) {
+        for (const std::string& piece : reply.chunks) {
+            char size[32];
+            std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+            if (!sendAll(client, size + piece + "\r\n"))
+                return;
+        }
+        sendAll(client, "0\r\n\r\n");
+    } else if (!reply.bodyBytes) {
+        if (!sendAll(client, reply.body))
+            return;
+    } else {
+        std::string block(64 * 1024, 'x');
+        for (size_t sent = 0; sent < reply.bodyBytes && !stop; sent += block.size())
+            if (!sendAll(client, block.substr(0, std::min(block.size(), reply.bodyBytes - sent))))
+                return;
+    }
     if (reply.stallMs > 0) {
         // Wait until the client gives up (closes) or the stall ends.
         pollfd p{client, POLLIN, 0};
         poll(&p, 1, reply.stallMs);
-        return;
     }
-    if (!reply.bodyBytes) {
-        sendAll(client, reply.body);
-        return;
-    }
-    std::string block(64 * 1024, 'x');
-    for (size_t sent = 0; sent < reply.bodyBytes && !stop; sent += block.size())
-        if (!sendAll(client, block.substr(0, std::min(block.size(), reply.bodyBytes - sent))))
-            return;
 }
 
 RefusingPort::RefusingPort() {

@@ -12,10 +12,16 @@ namespace testsupport {
 // What the stand-in does with one request.
 struct StandInReply {
     int status = 200;
-    std::string body;
-    std::string location; // sent as Location when not empty
-    int stallMs = 0;      // headers and nothing more for this long
+    std::string body{};
+    std::string location{}; // sent as Location when not empty
+    // The headers announce one byte more than the body has; after the body,
+    // nothing more for this long (or until the client gives up).
+    int stallMs = 0;
     size_t bodyBytes = 0; // when not 0, a body of this many 'x' instead of `body`
+    // When not empty, the body in chunked encoding, one send per piece.
+    std::vector<std::string> chunks{};
+    // No length announced: the body ends when the connection closes.
+    bool unsized = false;
 };
 
 // An HTTP server on a loopback port, one connection at a time, answering each
