@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -73,7 +74,10 @@ public:
     PgConnection(const PgConnection&) = delete;
     PgConnection& operator=(const PgConnection&) = delete;
 
-    bool healthy() const { return PQstatus(conn) == CONNECTION_OK; }
+    bool healthy() const { return !discarded && PQstatus(conn) == CONNECTION_OK; }
+    // The session's state is not known any more (a pipeline ended early): it
+    // is not given back to the pool.
+    void discard() { discarded = true; }
     PGconn* raw() const { return conn; }
 
     void exec(const char* sql) {
@@ -113,7 +117,81 @@ private:
     }
 
     PGconn* conn;
+    bool discarded = false;
 };
+
+namespace {
+
+// Rows sent in one pipeline before its results are read. Both directions stay
+// far below a socket buffer, so neither side can block on a full one while the
+// other waits for it.
+constexpr size_t pipelineRows = 64;
+
+// Sends the inserts of rows [first, first + count) in one pipeline, with BEGIN
+// ahead of them when first is 0, and reads every result. ids[i] is set for each
+// row inserted; a row left at 0 was stored before (the unique index). Throws
+// StoreError when a statement failed (the transaction is then aborted).
+void insertPipelined(PgConnection& c, std::span<const Submission> batch, size_t first,
+                     std::vector<int64_t>& ids) {
+    PGconn* conn = c.raw();
+    size_t end = std::min(batch.size(), first + pipelineRows);
+    if (PQenterPipelineMode(conn) != 1) {
+        c.fail("pipeline");
+    }
+    bool sent = first != 0 ||
+                PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    for (size_t i = first; sent && i < end; ++i) {
+        const Submission& s = batch[i];
+        std::string mode = std::to_string(s.mode);
+        std::string score = std::to_string(s.score);
+        std::string level = std::to_string(s.level);
+        const char* values[] = {s.game.c_str(), mode.c_str(),    s.name.c_str(),   score.c_str(),
+                                level.c_str(),  s.token.c_str(), s.address.c_str()};
+        sent = PQsendQueryPrepared(conn, "insert", 7, values, nullptr, nullptr, 0) == 1;
+    }
+    sent = sent && PQpipelineSync(conn) == 1;
+    if (!sent) {
+        c.discard();
+        c.fail("pipeline send");
+    }
+    // Every statement's results up to the sync point are read even after a
+    // failure, so the session leaves pipeline mode in a known state.
+    bool failed = false;
+    std::string error;
+    for (size_t query = first == 0 ? 0 : 1; query <= end - first; ++query) {
+        PGresult* r = PQgetResult(conn);
+        if (!r) {
+            c.discard();
+            c.fail("pipeline result missing");
+        }
+        {
+            Result result(r);
+            bool insert = query != 0;
+            size_t row = first + query - 1;
+            if (result.status() == (insert ? PGRES_TUPLES_OK : PGRES_COMMAND_OK)) {
+                if (insert && PQntuples(r) == 1) {
+                    ids[row] = std::strtoll(PQgetvalue(r, 0, 0), nullptr, 10);
+                }
+            } else if (!failed) {
+                failed = true;
+                error = PQresultErrorMessage(r);
+            }
+        }
+        while (PGresult* more = PQgetResult(conn)) {
+            PQclear(more);
+        }
+    }
+    Result sync(PQgetResult(conn));
+    if (sync.status() != PGRES_PIPELINE_SYNC || PQexitPipelineMode(conn) != 1) {
+        c.discard();
+        c.fail("pipeline end");
+    }
+    if (failed) {
+        throw StoreError("postgresql insert: " + error);
+    }
+}
+
+} // namespace
 
 PgStore::PgStore(std::string conninfo_) : conninfo(std::move(conninfo_)) {
     auto c = std::make_unique<PgConnection>(conninfo);
@@ -188,30 +266,31 @@ auto PgStore::withConnection(Work&& work) {
 
 std::vector<int64_t> PgStore::insertBatch(std::span<const Submission> batch) {
     return withConnection([&](PgConnection& c) {
-        std::vector<int64_t> ids;
-        ids.reserve(batch.size());
-        c.exec("BEGIN");
+        // The inserts travel in pipelines rather than one round trip each: on a
+        // busy machine every round trip waits for the database process to be
+        // scheduled, and the batch's commit (and every submission waiting on it)
+        // waits for all of them.
+        std::vector<int64_t> ids(batch.size(), 0);
         try {
-            for (const Submission& s : batch) {
-                std::string mode = std::to_string(s.mode);
-                std::string score = std::to_string(s.score);
-                std::string level = std::to_string(s.level);
-                Result inserted(
-                    c.run("insert", {s.game.c_str(), mode.c_str(), s.name.c_str(), score.c_str(),
-                                     level.c_str(), s.token.c_str(), s.address.c_str()}));
-                if (inserted.status() != PGRES_TUPLES_OK) {
-                    c.fail("insert");
-                }
-                if (PQntuples(inserted.get()) == 1) {
-                    ids.push_back(std::strtoll(PQgetvalue(inserted.get(), 0, 0), nullptr, 10));
+            if (batch.empty()) {
+                c.exec("BEGIN");
+            }
+            for (size_t first = 0; first < batch.size(); first += pipelineRows) {
+                insertPipelined(c, batch, first, ids);
+            }
+            for (size_t i = 0; i < batch.size(); ++i) {
+                if (ids[i] != 0) {
                     continue;
                 }
+                const Submission& s = batch[i];
+                std::string mode = std::to_string(s.mode);
+                std::string score = std::to_string(s.score);
                 Result found(c.run("find", {s.game.c_str(), mode.c_str(), s.name.c_str(),
                                             score.c_str(), s.token.c_str()}));
                 if (found.status() != PGRES_TUPLES_OK || PQntuples(found.get()) != 1) {
                     c.fail("find");
                 }
-                ids.push_back(std::strtoll(PQgetvalue(found.get(), 0, 0), nullptr, 10));
+                ids[i] = std::strtoll(PQgetvalue(found.get(), 0, 0), nullptr, 10);
             }
             c.exec("COMMIT");
         } catch (const StoreError&) {

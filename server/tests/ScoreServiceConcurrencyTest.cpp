@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -279,6 +280,41 @@ TEST_P(ScoreServiceConcurrency, TwoProcessesOnOneDatabaseAgree) {
     for (size_t i = 0; i < table.entries.size(); ++i) {
         EXPECT_EQ(table.entries[i].score, std::to_string(1000 + 2 * perProcess - 1 - i));
     }
+}
+
+// A batch as the group commit hands it over: more rows than PostgreSQL's
+// pipelines carry at once, some sent twice within it and some stored by an
+// earlier batch. Each submission gets the id of its one row; new rows are
+// numbered in the order they were sent, which orders equal scores.
+TEST_P(ScoreServiceConcurrency, ABatchStoresEachSubmissionOnceInOrder) {
+    auto store = openStore();
+    auto submission = [](int i) {
+        return scores::Submission{"RIPPLE",     i % 3, "n" + std::to_string(i),
+                                  1000 + i % 7, 1,     "t" + std::to_string(i),
+                                  "127.0.0.1"};
+    };
+    std::vector<scores::Submission> earlier = {submission(5), submission(140)};
+    std::vector<int64_t> earlierIds = store->insertBatch(earlier);
+    std::vector<scores::Submission> batch;
+    for (int i = 0; i < 150; ++i) {
+        batch.push_back(submission(i));
+    }
+    batch.push_back(submission(7));
+    batch.push_back(submission(100));
+    std::vector<int64_t> ids = store->insertBatch(batch);
+    ASSERT_EQ(ids.size(), batch.size());
+    EXPECT_EQ(ids[5], earlierIds[0]);
+    EXPECT_EQ(ids[140], earlierIds[1]);
+    EXPECT_EQ(ids[150], ids[7]);
+    EXPECT_EQ(ids[151], ids[100]);
+    int64_t last = std::max(earlierIds[0], earlierIds[1]);
+    for (int i = 0; i < 150; ++i) {
+        if (i != 5 && i != 140) {
+            EXPECT_GT(ids[i], last) << i;
+            last = ids[i];
+        }
+    }
+    EXPECT_EQ(store->rowCount(), 150);
 }
 
 // A database that goes away: nothing is acknowledged while it is gone, the
