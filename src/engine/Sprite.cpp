@@ -100,18 +100,12 @@ void Sprite::paintImage(lang::Graphics& g, lang::Image* picture, int drawX, int 
     }
     lang::FancyHelper* helper = settings ? target->getFancyHelper() : nullptr;
     if (helper) {
-        picture->setHasAlpha(true);
-        helper->setTint(settings->level, settings->tintRed, settings->tintGreen,
-                        settings->tintBlue);
-        helper->shadow = settings->shadow;
-        helper->shadowDx = settings->shadowDx;
-        helper->shadowDy = settings->shadowDy;
+        // The context's own settings are the caller's (a container drawing all
+        // its children tinted): they come back once this image is drawn.
+        const lang::FancyHelper callers(*helper);
+        helper->setComposition(*settings);
         target->drawImage(picture, drawX, drawY);
-        // The context's settings belong to whoever draws next.
-        helper->setTint(128, 128, 128, 128);
-        helper->shadow = false;
-        helper->shadowDx = 0;
-        helper->shadowDy = 0;
+        helper->setComposition(callers);
     } else {
         target->drawImage(picture, drawX, drawY);
     }
@@ -238,6 +232,15 @@ void Sprite::setImageQuiet(lang::Image* picture) {
     image = picture;
     width = picture ? picture->getWidth() : 0;
     height = picture ? picture->getHeight() : 0;
+    markComposedLocked();
+}
+
+void Sprite::markComposedLocked() {
+    // Composition settings blend the image through its alpha. The flag is set
+    // here, by whoever changes the sprite, never by the render thread while
+    // another thread may be reading it.
+    if (fancy && image)
+        image->setHasAlpha(true);
 }
 
 Ref<lang::Image> Sprite::getImage() {
@@ -311,6 +314,7 @@ void Sprite::setTint(int level, int red, int green, int blue) {
         if (!fancy)
             fancy = lang::adopt(new lang::FancyHelper());
         fancy->setTint(level, red, green, blue);
+        markComposedLocked();
     }
     invalidate();
 }
@@ -322,6 +326,7 @@ bool Sprite::setShadow(int dx, int dy, bool on) {
     fancy->shadowDx = dx;
     fancy->shadowDy = dy;
     fancy->shadow = on;
+    markComposedLocked();
     return true;
 }
 
@@ -340,6 +345,7 @@ void Sprite::setLevelQuiet(int level) {
     if (!fancy)
         fancy = lang::adopt(new lang::FancyHelper());
     fancy->level = level;
+    markComposedLocked();
 }
 
 lang::FancyHelper Sprite::getFancy() {
@@ -357,8 +363,12 @@ void Sprite::unloadImage() {
 void Sprite::reloadImage() {
     unloadPending = false;
     Ref<lang::Image> picture = getImage();
-    if (picture)
-        picture->reload();
+    if (!picture)
+        return;
+    picture->reload();
+    // Reloaded pixels come with the flag of their file.
+    Synchronized guard(dirtyLock());
+    markComposedLocked();
 }
 
 void Sprite::invalidateRect(const Rectangle& rect) {

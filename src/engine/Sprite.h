@@ -116,6 +116,9 @@ protected:
     // The dirty lock.
     const lang::Object* dirtyLock() const { return &dirtyRect; }
     bool hasFancy();
+    // Flags the image as having alpha when the sprite has composition
+    // settings; called with the dirty lock held.
+    void markComposedLocked();
 
     std::atomic<int32_t> x{0};
     std::atomic<int32_t> y{0};

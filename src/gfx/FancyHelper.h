@@ -19,6 +19,13 @@ class FancyHelper : public Object {
         tintBlue = blue;
     }
     bool isTinted() const { return tintRed != 128 || tintGreen != 128 || tintBlue != 128; }
+    // Takes tint, level and shadow from `other`; the source being drawn stays.
+    void setComposition(const FancyHelper& other) {
+        setTint(other.level, other.tintRed, other.tintGreen, other.tintBlue);
+        shadow = other.shadow;
+        shadowDx = other.shadowDx;
+        shadowDy = other.shadowDy;
+    }
 
     // Per-channel multipliers in 128ths; 128 leaves the channel unchanged.
     int32_t tintRed = 128;

@@ -15,10 +15,6 @@ namespace {
 
 using Box = platform::RegionBox;
 
-int device(int v, int origin) {
-    return static_cast<int>(std::clamp<int64_t>(int64_t{v} + origin, INT32_MIN / 4, INT32_MAX / 4));
-}
-
 int tintChannel(int c, int tint) {
     return std::clamp((c * std::clamp(tint, 0, 32768)) >> 7, 0, 255);
 }
@@ -40,11 +36,7 @@ void GraphicsI::composeAt(Image* img, int dx, int dy, bool shadowOnly) {
     const int sw = img->getWidth(), sh = img->getHeight();
     const int tw = target->getWidth();
     std::vector<uint32_t> copy;
-    const uint32_t* src = img->getPixels();
-    if (img == target.get()) {
-        copy.assign(src, src + static_cast<size_t>(sw) * sh);
-        src = copy.data();
-    }
+    const uint32_t* src = sourcePixels(*img, copy);
     fh.srcPixels = src;
     fh.srcWidth = sw;
     fh.srcHeight = sh;
@@ -80,7 +72,7 @@ void GraphicsI::composeAt(Image* img, int dx, int dy, bool shadowOnly) {
             continue;
         }
         if (fh.shadow)
-            run(box, device(fh.shadowDx, dx), device(fh.shadowDy, dy), true);
+            run(box, toDevice(fh.shadowDx, dx), toDevice(fh.shadowDy, dy), true);
         run(box, dx, dy, false);
     }
     fh.srcPixels = nullptr;
@@ -97,23 +89,23 @@ void GraphicsI::drawImage(Image* img, int x, int y) {
         GraphicsW::drawImage(img, x, y);
         return;
     }
-    composeAt(img, device(x, originX), device(y, originY), false);
+    composeAt(img, toDevice(x, originX), toDevice(y, originY), false);
 }
 
 bool GraphicsI::drawShadow(Image* img, int x, int y) {
     if (img && img->hasPixels() && hasSurface())
-        composeAt(img, device(x, originX), device(y, originY), true);
+        composeAt(img, toDevice(x, originX), toDevice(y, originY), true);
     return true;
 }
 
 void GraphicsI::setPixel(int x, int y) {
-    int dx = device(x, originX), dy = device(y, originY);
+    int dx = toDevice(x, originX), dy = toDevice(y, originY);
     if (hasSurface() && clipContains(dx, dy))
         target->getPixels()[static_cast<ptrdiff_t>(dy) * target->getWidth() + dx] = color;
 }
 
 void GraphicsI::drawPixel(int x, int y, uint32_t argb) {
-    int dx = device(x, originX), dy = device(y, originY);
+    int dx = toDevice(x, originX), dy = toDevice(y, originY);
     if (!hasSurface() || !clipContains(dx, dy))
         return;
     uint32_t& d = target->getPixels()[static_cast<ptrdiff_t>(dy) * target->getWidth() + dx];
@@ -129,8 +121,7 @@ uint32_t GraphicsI::getPixel(int x, int y) {
 
 void GraphicsI::clipRect(int x, int y, int w, int h) {
     GraphicsW::clipRect(x, y, w, h);
-    Box r{device(x, originX), device(y, originY), std::clamp(w, 0, INT32_MAX / 4),
-          std::clamp(h, 0, INT32_MAX / 4)};
+    Box r{toDevice(x, originX), toDevice(y, originY), clampSize(w), clampSize(h)};
     Box current = clipRectangle ? *clipRectangle : surfaceBounds();
     if (!platform::clipBox(current, r))
         current = Box{0, 0, 0, 0};
@@ -150,8 +141,7 @@ void GraphicsI::fillRect(int x, int y, int w, int h) {
                       (static_cast<uint32_t>(tintChannel((color >> 16) & 0xFF, fh.tintRed)) << 16) |
                       (static_cast<uint32_t>(tintChannel((color >> 8) & 0xFF, fh.tintGreen)) << 8) |
                       static_cast<uint32_t>(tintChannel(color & 0xFF, fh.tintBlue));
-    fillBox(device(x, originX), device(y, originY), std::clamp(w, 0, INT32_MAX / 4),
-            std::clamp(h, 0, INT32_MAX / 4), tinted);
+    fillBox(toDevice(x, originX), toDevice(y, originY), clampSize(w), clampSize(h), tinted);
 }
 
 } // namespace lang

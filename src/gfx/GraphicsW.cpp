@@ -20,18 +20,25 @@ namespace {
 
 using Box = platform::RegionBox;
 
-// Device coordinate of a logical one, kept inside the range the drawing code
-// can add sizes to.
-int toDevice(int v, int origin) {
+} // namespace
+
+int GraphicsW::toDevice(int v, int origin) {
     int64_t d = int64_t{v} + origin;
     return static_cast<int>(std::clamp<int64_t>(d, INT32_MIN / 4, INT32_MAX / 4));
 }
 
-int clampSize(int v) {
+int GraphicsW::clampSize(int v) {
     return std::clamp(v, 0, INT32_MAX / 4);
 }
 
-} // namespace
+const uint32_t* GraphicsW::sourcePixels(const Image& img, std::vector<uint32_t>& copy) const {
+    const uint32_t* src = img.getPixels();
+    if (&img == target.get()) {
+        copy.assign(src, src + static_cast<size_t>(img.getWidth()) * img.getHeight());
+        src = copy.data();
+    }
+    return src;
+}
 
 GraphicsW::GraphicsW(Image* surface) : target(surface) {}
 
@@ -129,14 +136,8 @@ void GraphicsW::drawImage(Image* img, int x, int y) {
     const int dx = toDevice(x, originX), dy = toDevice(y, originY);
     const int sw = img->getWidth(), sh = img->getHeight();
     const int tw = target->getWidth();
-    // Drawing an image onto itself reads from a copy, so overlapping rows
-    // are not read after being written.
     std::vector<uint32_t> copy;
-    const uint32_t* src = img->getPixels();
-    if (img == target.get()) {
-        copy.assign(src, src + static_cast<size_t>(sw) * sh);
-        src = copy.data();
-    }
+    const uint32_t* src = sourcePixels(*img, copy);
     uint32_t* dst = target->getPixels();
     for (Box b : clipBoxes()) {
         if (!platform::clipBox(b, Box{dx, dy, sw, sh}))

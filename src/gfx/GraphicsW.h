@@ -61,6 +61,17 @@ class GraphicsW : public Graphics {
 protected:
     using Box = platform::RegionBox;
 
+    // Device coordinate of a logical one, kept inside the range the drawing
+    // code can add sizes to.
+    static int toDevice(int v, int origin);
+    // A width or height as drawn: negative is none, and a huge one is cut to
+    // what a device coordinate can take added.
+    static int clampSize(int v);
+    // The pixels to read when drawing `img`: its own, or a copy kept in `copy`
+    // when it is this context's surface, so that where source and destination
+    // overlap no row is read after being written.
+    const uint32_t* sourcePixels(const Image& img, std::vector<uint32_t>& copy) const;
+
     // Copies origin, clip, colour, font and mode into a new context.
     void copyStateTo(GraphicsW& other) const;
     // The boxes (device coordinates) drawing may touch: the surface, the

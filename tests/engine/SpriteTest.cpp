@@ -2,6 +2,7 @@
 #include "core/Class.h"
 #include "core/IntArray.h"
 #include "core/ObjectArray.h"
+#include "gfx/FancyHelper.h"
 #include "gfx/PngEncoder.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
@@ -266,6 +267,74 @@ TEST(SpritePaintTest, TintLevelAndShadowApplyOnlyToThisSprite) {
     EXPECT_EQ(pixelAt(*white, 6, 2), 0xFF818181u);
     EXPECT_EQ(pixelAt(*white, 5, 2), 0xFF818181u);
     EXPECT_EQ(pixelAt(*white, 4, 0), 0xFFC864C8u);
+}
+
+// A context's own tint belongs to whoever made it (a container tinting all
+// its children): a sprite with settings of its own draws with those, whether
+// straight on the context or through a clipped child of it, and leaves the
+// caller's as they were.
+TEST(SpritePaintTest, ASpritesSettingsLeaveTheCallersTintAlone) {
+    const bool clipped[] = {false, true};
+    for (bool clip : clipped) {
+        SCOPED_TRACE(clip ? "through a clipped child context" : "on the caller's context");
+        auto canvas = solidImage(8, 4, black);
+        auto g = testsupport::graphicsOn(canvas.get());
+        lang::FancyHelper& callers = *g->getFancyHelper();
+        callers.setTint(128, 0, 128, 128);
+        auto image = solidImage(2, 2, 0xFFC864C8u);
+        auto tinted = spriteAt(0, 0, image.get());
+        tinted->setTint(128, 64, 128, 256);
+        if (clip) {
+            Rectangle area(0, 0, 2, 2);
+            tinted->setClip(&area);
+        }
+        takeDirty(*tinted);
+
+        tinted->paint(*g);
+        EXPECT_EQ(pixelAt(*canvas, 0, 0), 0xFF6464FFu) << "the sprite's own tint";
+        EXPECT_EQ(callers.tintRed, 0);
+        EXPECT_EQ(callers.tintGreen, 128);
+        EXPECT_EQ(callers.level, 128);
+        EXPECT_FALSE(callers.shadow);
+        g->drawImage(image.get(), 4, 0);
+        EXPECT_EQ(pixelAt(*canvas, 4, 0), 0xFF0064C8u) << "the caller still draws without red";
+    }
+}
+
+// The flag is set on the thread that gives the sprite its settings, never by
+// the render thread in the middle of painting.
+TEST(SpriteImageTest, CompositionSettingsFlagTheImageAsSoonAsTheyAreSet) {
+    struct Case {
+        const char* name;
+        void (*apply)(Sprite&, lang::Image&);
+    };
+    const Case cases[] = {
+        {"tint",
+         [](Sprite& s, lang::Image& i) {
+             s.setImage(&i);
+             s.setTint(100, 128, 128, 128);
+         }},
+        {"shadow",
+         [](Sprite& s, lang::Image& i) {
+             s.setImage(&i);
+             s.setShadow(2, 2, true);
+         }},
+        {"image after the tint",
+         [](Sprite& s, lang::Image& i) {
+             s.setTint(128, 90, 128, 128);
+             s.setImage(&i);
+         }},
+    };
+    for (const Case& c : cases) {
+        auto image = solidImage(2, 2, red);
+        ASSERT_FALSE(image->getHasAlpha());
+        auto sprite = adopt(new Sprite());
+        c.apply(*sprite, *image);
+        EXPECT_TRUE(image->getHasAlpha()) << c.name;
+    }
+    auto untouched = solidImage(2, 2, red);
+    spriteAt(0, 0, untouched.get());
+    EXPECT_FALSE(untouched->getHasAlpha()) << "a sprite without settings leaves it alone";
 }
 
 TEST(SpritePixelTest, FindEdgeAndHitPixel) {
