@@ -293,6 +293,62 @@ bool Component::deliverKey(Event* e, int key) {
 
 intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
+    case msg::mouseMove:
+    case msg::leftButtonDown:
+    case msg::leftButtonUp:
+    case msg::rightButtonDown:
+    case msg::rightButtonUp:
+    case msg::captureChanged:
+        return mouseMessage(message, wParam, lParam);
+    case msg::keyDown:
+        return keyDownMessage(wParam, lParam);
+    case msg::keyUp:
+        return keyUpMessage(wParam, lParam);
+    case msg::character:
+        return characterMessage(wParam, lParam);
+    default:
+        return windowMessage(message, wParam, lParam);
+    }
+}
+
+intptr_t Component::windowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+    case msg::create:
+    case msg::move:
+    case msg::size:
+    case msg::windowPosChanged:
+        return placeMessage(message, wParam, lParam);
+    case msg::destroy: {
+        uint32_t self = windowId.load();
+        focusWindow.compare_exchange_strong(self, 0);
+        return 0;
+    }
+    case msg::ncDestroy:
+        windowGone();
+        return 0;
+    case msg::paint:
+        paintWindow();
+        return 0;
+    case msg::eraseBackground:
+        eraseBackground(reinterpret_cast<Graphics*>(wParam));
+        return 1;
+    case msg::setCursor:
+        return cursorMessage(wParam, lParam);
+    case msg::setFocusRequest:
+        if (hwnd)
+            hwnd->setFocus();
+        return 0;
+    case msg::destroyRequest:
+        if (hwnd)
+            hwnd->destroy();
+        return 0;
+    default:
+        return defaultWindowProc(message, wParam, lParam);
+    }
+}
+
+intptr_t Component::placeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
     case msg::create:
         if (hwnd) {
             bounds.setBounds(hwnd->getX(), hwnd->getY(), hwnd->getWidth(), hwnd->getHeight());
@@ -316,124 +372,114 @@ intptr_t Component::windowProc(uint32_t message, uintptr_t wParam, intptr_t lPar
         updateDrawingTarget();
         validate();
         return 0;
-    case msg::destroy: {
-        uint32_t self = windowId.load();
-        focusWindow.compare_exchange_strong(self, 0);
-        return 0;
-    }
-    case msg::paint:
-        paintWindow();
-        return 0;
-    case msg::eraseBackground:
-        eraseBackground(reinterpret_cast<Graphics*>(wParam));
-        return 1;
-    case msg::setCursor: {
-        Ref<Cursor> c;
-        {
-            std::lock_guard<std::mutex> guard(cursorLock);
-            c = cursor;
-        }
-        if (c && (lParam & 0xFFFF) == msg::hitClient) {
-            c->show();
-            return 1;
-        }
-        return defaultWindowProc(message, wParam, lParam);
-    }
-    case msg::windowPosChanged:
+    default: // windowPosChanged
         updateDrawingTarget();
         windowPosChanged();
         return defaultWindowProc(message, wParam, lParam);
-    case msg::ncDestroy: {
-        hwnd->userData = nullptr;
-        hwnd = nullptr;
-        windowId.store(0);
-        updateDrawingTarget();
-        // The window's reference; this may be the last one.
-        release();
-        return 0;
     }
-    case msg::keyDown: {
-        int vkey = int(wParam);
-        int32_t modifiers = platform::keyModifiers();
-        int32_t key = mappedKey(vkey);
-        if (key == 0) {
-            int c = platform::currentKeyCharacter();
-            if (modifiers & Event::controlMask)
-                key = c != 0 ? c : vkey;
-            else if (c != 0)
-                return defaultWindowProc(message, wParam, lParam);
-            else
-                key = vkey;
-        }
-        Ref<Event> e = adopt(new Event(this, Event::keyPress, vkey, int32_t(lParam), modifiers));
-        e->key = key;
-        // A paste reads the clipboard here, on the thread that owns the
-        // window; the text travels with the event to whoever takes the key.
-        if ((modifiers & Event::controlMask) && (key == 'v' || key == 'V' || vkey == 'V'))
-            e->arg = adopt(new String(platform::clipboardText().c_str()));
-        deliverKey(e.get(), key);
-        return 0;
+}
+
+intptr_t Component::cursorMessage(uintptr_t wParam, intptr_t lParam) {
+    Ref<Cursor> c;
+    {
+        std::lock_guard<std::mutex> guard(cursorLock);
+        c = cursor;
     }
-    case msg::character: {
-        Ref<Event> e =
-            adopt(new Event(this, Event::keyPress, 0, int32_t(lParam), platform::keyModifiers()));
-        e->key = int32_t(wParam);
-        deliverKey(e.get(), e->key);
-        return 0;
+    if (c && (lParam & 0xFFFF) == msg::hitClient) {
+        c->show();
+        return 1;
     }
-    case msg::keyUp: {
-        int vkey = int(wParam);
-        int32_t key = mappedKey(vkey);
-        if (key == 0)
+    return defaultWindowProc(msg::setCursor, wParam, lParam);
+}
+
+void Component::windowGone() {
+    hwnd->userData = nullptr;
+    hwnd = nullptr;
+    windowId.store(0);
+    updateDrawingTarget();
+    // The window's reference; this may be the last one.
+    release();
+}
+
+// Key messages carry the modifiers and the key's character they were made with: the keyboard
+// may have changed since, and the message may come from another thread.
+intptr_t Component::keyDownMessage(uintptr_t wParam, intptr_t lParam) {
+    int vkey = int(wParam);
+    int32_t modifiers = keyModifiersOf(msg::keyModifiers(lParam));
+    int32_t key = mappedKey(vkey);
+    if (key == 0) {
+        int c = msg::keyCharacter(lParam);
+        if (modifiers & Event::controlMask)
+            key = c != 0 ? c : vkey;
+        else if (c != 0)
+            return defaultWindowProc(msg::keyDown, wParam, lParam); // it arrives as text
+        else
             key = vkey;
-        Ref<Event> e = adopt(
-            new Event(this, Event::keyRelease, vkey, int32_t(lParam), platform::keyModifiers()));
-        e->key = key;
-        keyUp(e.get(), key);
-        return 0;
     }
-    case msg::mouseMove: {
-        int x = msg::pointX(lParam), y = msg::pointY(lParam);
-        if (wParam & msg::mkLeft) {
-            Ref<Event> e = adopt(new Event(this, Event::mouseDrag, x, y, keyModifiersOf(wParam)));
-            mouseDrag(e.get(), x, y);
-        } else if (wParam & msg::mkRight) {
-            Ref<Event> e =
-                adopt(new Event(this, Event::mouseDrag, x, y, Event::rightButtonModifiers));
-            mouseDrag(e.get(), x, y);
-        } else {
-            Ref<Event> e = adopt(new Event(this, Event::mouseMove, x, y, keyModifiersOf(wParam)));
-            mouseMove(e.get(), x, y);
-        }
+    Ref<Event> e = adopt(new Event(this, Event::keyPress, vkey, int32_t(lParam), modifiers));
+    e->key = key;
+    // A paste reads the clipboard here, on the thread that owns the
+    // window; the text travels with the event to whoever takes the key.
+    if ((modifiers & Event::controlMask) && (key == 'v' || key == 'V' || vkey == 'V'))
+        e->arg = adopt(new String(platform::clipboardText().c_str()));
+    deliverKey(e.get(), key);
+    return 0;
+}
+
+intptr_t Component::keyUpMessage(uintptr_t wParam, intptr_t lParam) {
+    int vkey = int(wParam);
+    int32_t key = mappedKey(vkey);
+    if (key == 0)
+        key = vkey;
+    int32_t modifiers = keyModifiersOf(msg::keyModifiers(lParam));
+    Ref<Event> e = adopt(new Event(this, Event::keyRelease, vkey, int32_t(lParam), modifiers));
+    e->key = key;
+    keyUp(e.get(), key);
+    return 0;
+}
+
+intptr_t Component::characterMessage(uintptr_t wParam, intptr_t lParam) {
+    int32_t modifiers = keyModifiersOf(msg::keyModifiers(lParam));
+    Ref<Event> e = adopt(new Event(this, Event::keyPress, 0, int32_t(lParam), modifiers));
+    e->key = int32_t(wParam);
+    deliverKey(e.get(), e->key);
+    return 0;
+}
+
+intptr_t Component::mouseMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+    case msg::mouseMove:
+        moveMessage(wParam, lParam);
         return 0;
-    }
-    case msg::leftButtonDown: {
-        int x = msg::pointX(lParam), y = msg::pointY(lParam);
-        if (inSizeGrip(x, y)) {
+    case msg::leftButtonDown:
+        if (inSizeGrip(msg::pointX(lParam), msg::pointY(lParam))) {
             validate();
             return 0;
         }
         return mouseButtonDown(wParam, lParam, leftButton);
-    }
     case msg::rightButtonDown:
         return mouseButtonDown(wParam, lParam, rightButton);
     case msg::leftButtonUp:
         return mouseButtonUp(wParam, lParam, leftButton);
     case msg::rightButtonUp:
         return mouseButtonUp(wParam, lParam, rightButton);
-    case msg::captureChanged:
-        captureLost();
+    default: // captureChanged
+        captureLost(keyModifiersOf(wParam));
         return 0;
-    case msg::setFocusRequest:
-        if (hwnd)
-            hwnd->setFocus();
-        return 0;
-    case msg::destroyRequest:
-        if (hwnd)
-            hwnd->destroy();
-        return 0;
-    default:
-        return defaultWindowProc(message, wParam, lParam);
+    }
+}
+
+void Component::moveMessage(uintptr_t wParam, intptr_t lParam) {
+    int x = msg::pointX(lParam), y = msg::pointY(lParam);
+    if (wParam & msg::mkLeft) {
+        Ref<Event> e = adopt(new Event(this, Event::mouseDrag, x, y, keyModifiersOf(wParam)));
+        mouseDrag(e.get(), x, y);
+    } else if (wParam & msg::mkRight) {
+        Ref<Event> e = adopt(new Event(this, Event::mouseDrag, x, y, Event::rightButtonModifiers));
+        mouseDrag(e.get(), x, y);
+    } else {
+        Ref<Event> e = adopt(new Event(this, Event::mouseMove, x, y, keyModifiersOf(wParam)));
+        mouseMove(e.get(), x, y);
     }
 }
 
@@ -469,7 +515,7 @@ intptr_t Component::mouseButtonUp(uintptr_t wParam, intptr_t lParam, int button)
     return 0;
 }
 
-void Component::captureLost() {
+void Component::captureLost(int32_t modifiers) {
     if (buttonsDown == 0)
         return;
     // The ups the holder is owed are reported where the pointer is, in client
@@ -479,7 +525,7 @@ void Component::captureLost() {
         hwnd->getCursorPos(x, y);
     int32_t held = buttonsDown;
     if (held & leftButton) {
-        Ref<Event> e = adopt(new Event(this, Event::mouseUp, x, y, platform::keyModifiers()));
+        Ref<Event> e = adopt(new Event(this, Event::mouseUp, x, y, modifiers));
         mouseUp(e.get(), x, y);
     }
     if (held & rightButton) {

@@ -116,9 +116,20 @@ protected:
 private:
     intptr_t handleMessage(platform::Window* window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam) override;
+    // windowProc's handlers, one per kind of message.
+    intptr_t windowMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    intptr_t placeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    intptr_t cursorMessage(uintptr_t wParam, intptr_t lParam);
+    void windowGone();
+    intptr_t keyDownMessage(uintptr_t wParam, intptr_t lParam);
+    intptr_t keyUpMessage(uintptr_t wParam, intptr_t lParam);
+    intptr_t characterMessage(uintptr_t wParam, intptr_t lParam);
+    intptr_t mouseMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void moveMessage(uintptr_t wParam, intptr_t lParam);
     intptr_t mouseButtonDown(uintptr_t wParam, intptr_t lParam, int button);
     intptr_t mouseButtonUp(uintptr_t wParam, intptr_t lParam, int button);
-    void captureLost();
+    // Reports the ups of the buttons still held, left first.
+    void captureLost(int32_t modifiers);
     void paintWindow();
     bool inSizeGrip(int x, int y);
     // Main thread: takes where this window draws from the window as it is

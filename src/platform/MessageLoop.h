@@ -47,10 +47,4 @@ using MessageClock = uint32_t (*)();
 void setMessageClock(MessageClock clock);
 uint32_t messageClockNow();
 
-// Modifier keys as the key events seen so far left them: 1 control, 2 shift.
-int keyModifiers();
-// The character the key of the key message being handled gives, with control
-// taken out of the state; 0 when it gives none or no key message is handled.
-int currentKeyCharacter();
-
 } // namespace platform

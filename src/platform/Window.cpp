@@ -37,34 +37,35 @@ uint32_t nextId = 1;
 
 std::atomic<Window::FullScreenSwitch> fullScreenSwitch{nullptr};
 
-// Keyboard and mouse state as the events handled so far left it.
-uint16_t keyMods = 0;
-int32_t currentKey = 0;
-bool inKeyMessage = false;
-uintptr_t buttons = 0;
-// Keys whose key-down was delivered and whose key-up is still due: a key-up goes out only for
-// these, so a key pressed before Alt still gets its key-up while Alt is held, and Alt itself
-// (whose key-down is the window manager's) gets none.
-std::vector<int32_t> keysDown;
-// Buttons pressed on the letterbox bars: dropped, and so are their releases.
-uintptr_t buttonsDropped = 0;
+// What turning SDL's events into messages remembers between events (main thread). It is read
+// only while a message is made; whatever the message's handler needs of it travels in the
+// message, since a message may be handled after the keyboard changed.
+struct InputState {
+    // The modifier keys as the last key event left them.
+    uint16_t keyMods = 0;
+    // The mouse buttons held (mkLeft, mkRight).
+    uintptr_t buttons = 0;
+    // Keys whose key-down was delivered and whose key-up is still due: a key-up goes out only
+    // for these, so a key pressed before Alt still gets its key-up while Alt is held, and Alt
+    // itself (whose key-down is the window manager's) gets none.
+    std::vector<int32_t> keysDown;
+    // Buttons pressed on the letterbox bars: dropped, and so are their releases.
+    uintptr_t buttonsDropped = 0;
+};
+InputState input;
 
-int modifierBits(uint16_t mods) {
-    int bits = 0;
-    if (mods & KMOD_CTRL)
-        bits |= 1;
-    if (mods & KMOD_SHIFT)
-        bits |= 2;
+// The mkShift/mkControl bits of the modifier keys held.
+uintptr_t modifierBits() {
+    uintptr_t bits = 0;
+    if (input.keyMods & KMOD_CTRL)
+        bits |= msg::mkControl;
+    if (input.keyMods & KMOD_SHIFT)
+        bits |= msg::mkShift;
     return bits;
 }
 
 uintptr_t mouseKeyBits() {
-    uintptr_t bits = buttons;
-    if (keyMods & KMOD_CTRL)
-        bits |= msg::mkControl;
-    if (keyMods & KMOD_SHIFT)
-        bits |= msg::mkShift;
-    return bits;
+    return input.buttons | modifierBits();
 }
 
 bool hasRealPointer() {
@@ -79,16 +80,6 @@ Uint32 timerTick(Uint32 interval, void* param) {
 }
 
 } // namespace
-
-int keyModifiers() {
-    return modifierBits(keyMods);
-}
-
-int currentKeyCharacter() {
-    if (!inKeyMessage)
-        return 0;
-    return characterOf(currentKey, (keyMods & KMOD_SHIFT) != 0, (keyMods & KMOD_CAPS) != 0);
-}
 
 PixelRect Window::letterbox(int outWidth, int outHeight, int canvasWidth, int canvasHeight) {
     if (outWidth <= 0 || outHeight <= 0 || canvasWidth <= 0 || canvasHeight <= 0)
@@ -254,8 +245,8 @@ void Window::destroyTree() {
 void Window::destroyAll() {
     while (!topLevels.empty())
         topLevels.back()->destroy();
-    keysDown.clear();
-    buttonsDropped = 0;
+    input.keysDown.clear();
+    input.buttonsDropped = 0;
 }
 
 intptr_t Window::send(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -539,7 +530,7 @@ void Window::setCapture() {
     capture = this;
     SDL_CaptureMouse(SDL_TRUE);
     if (old)
-        old->send(msg::captureChanged, 0, id);
+        old->send(msg::captureChanged, modifierBits(), id);
 }
 
 void Window::releaseCapture() {
@@ -548,7 +539,7 @@ void Window::releaseCapture() {
     Window* old = capture;
     capture = nullptr;
     SDL_CaptureMouse(SDL_FALSE);
-    old->send(msg::captureChanged, 0, 0);
+    old->send(msg::captureChanged, modifierBits(), 0);
 }
 
 void Window::pointerToClient(int topX, int topY, int& cx, int& cy) const {
@@ -686,212 +677,290 @@ Window* keyTarget(Window* top) {
     return f && top->contains(f) ? f : top;
 }
 
-intptr_t keyData(const SDL_KeyboardEvent& key, bool up) {
-    uintptr_t data = 1 | (uintptr_t(key.keysym.scancode & 0xFF) << 16);
+uint32_t keyData(const SDL_KeyboardEvent& key, bool up) {
+    uint32_t data = 1 | (uint32_t(key.keysym.scancode & 0xFF) << 16);
     if (key.repeat || up)
-        data |= uintptr_t(1) << 30;
+        data |= uint32_t(1) << 30;
     if (up)
-        data |= uintptr_t(1) << 31;
-    return static_cast<intptr_t>(data);
+        data |= uint32_t(1) << 31;
+    return data;
+}
+
+// Whether a key event goes out as a message: key-ups only for delivered key-downs, whatever Alt
+// does meanwhile; a key-down with left Alt (and without control) is a system key for the window
+// manager, not input.
+bool pairKey(int32_t key, bool up) {
+    auto down = std::find(input.keysDown.begin(), input.keysDown.end(), key);
+    if (up) {
+        if (down == input.keysDown.end())
+            return false;
+        input.keysDown.erase(down);
+        return true;
+    }
+    if ((input.keyMods & KMOD_LALT) && !(input.keyMods & KMOD_CTRL))
+        return false;
+    if (down == input.keysDown.end())
+        input.keysDown.push_back(key);
+    return true;
+}
+
+// A press on a letterbox bar is no press on the canvas: it is dropped with its release. A
+// release there of a press the canvas had goes on (and lands on the canvas's edge).
+bool droppedOnLetterbox(const Window& top, bool down, uintptr_t bit, int px, int py) {
+    bool onCanvas = px >= 0 && py >= 0 && px < top.getWidth() && py < top.getHeight();
+    if (down && !onCanvas) {
+        input.buttonsDropped |= bit;
+        return true;
+    }
+    if (!down && (input.buttonsDropped & bit)) {
+        input.buttonsDropped &= ~bit;
+        return true;
+    }
+    return false;
+}
+
+uintptr_t buttonBit(uint8_t button) {
+    return button == SDL_BUTTON_LEFT ? msg::mkLeft : button == SDL_BUTTON_RIGHT ? msg::mkRight : 0;
 }
 
 } // namespace
 
+// Turns SDL's events into the messages of the windows they concern, one handler per kind of
+// event (main thread).
+class EventTranslator {
+public:
+    static void windowEvent(const SDL_WindowEvent& event);
+    static void mouseMotion(const SDL_MouseMotionEvent& motion);
+    static void mouseButton(const SDL_MouseButtonEvent& button);
+    static void key(const SDL_KeyboardEvent& key);
+    static void text(const SDL_TextInputEvent& text);
+
+private:
+    static void focusLost(Window& top);
+    static void restored(Window& top);
+    static void maximized(Window& top);
+    static void moved(Window& top, int x, int y);
+    static void pointerLeft(Window& top);
+    // The top-level window of a mouse event, with the event's point in its canvas (kept as
+    // the last pointer position); null for a window not ours.
+    static Window* trackPointer(uint32_t sdlId, int wx, int wy, int& px, int& py);
+    // The window a mouse message for canvas point (px, py) goes to (the capture holder or the
+    // deepest child there), with the point in its client coordinates.
+    static Window* mouseTarget(Window& top, int px, int py, int& cx, int& cy);
+};
+
 void Window::handleEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_WINDOWEVENT: {
-        Window* top = topOf(event.window.windowID);
-        if (!top)
-            return;
-        uint32_t topId = top->id;
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            top->send(msg::close, 0, 0);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            top->send(msg::activate, msg::activeActive, 0);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            keyMods = 0;
-            if (capture && top->contains(capture))
-                releaseCapture();
-            buttons = 0;
-            if (fromId(topId))
-                top->send(msg::activate, msg::activeInactive, 0);
-            break;
-        case SDL_WINDOWEVENT_MINIMIZED:
-            top->iconic = true;
-            top->send(msg::size, msg::sizeMinimized, 0);
-            break;
-        case SDL_WINDOWEVENT_RESTORED:
-            top->iconic = false;
-            top->send(msg::size, msg::sizeRestored,
-                      intptr_t(top->width) | (intptr_t(top->height) << 16));
-            if (Window* again = fromId(topId))
-                presentWindow(again->id, true);
-            break;
-        case SDL_WINDOWEVENT_MAXIMIZED:
-            if (!top->resizable) {
-                // A window of fixed size is not maximised; the command is
-                // the frame's to answer (it may go full screen).
-                SDL_RestoreWindow(static_cast<SDL_Window*>(top->sdlWindow));
-                top->send(msg::sysCommand, msg::scMaximize, 0);
-            } else {
-                top->send(msg::size, msg::sizeMaximized,
-                          intptr_t(top->width) | (intptr_t(top->height) << 16));
-            }
-            break;
-        case SDL_WINDOWEVENT_MOVED:
-            top->x = event.window.data1;
-            top->y = event.window.data2;
-            top->send(msg::windowPosChanged, 0, 0);
-            if (fromId(topId))
-                top->send(msg::move, 0, msg::makePoint(top->x, top->y));
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            presentWindow(topId, true);
-            break;
-        case SDL_WINDOWEVENT_LEAVE:
-            if (!capture || !top->contains(capture)) {
-                top->pointerX.store(outside);
-                top->pointerY.store(outside);
-            }
-            break;
-        default:
-            break;
-        }
+    case SDL_WINDOWEVENT:
+        EventTranslator::windowEvent(event.window);
         break;
-    }
     case SDL_MOUSEMOTION:
+        EventTranslator::mouseMotion(event.motion);
+        break;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        bool motion = event.type == SDL_MOUSEMOTION;
-        uint32_t sdlId = motion ? event.motion.windowID : event.button.windowID;
-        Window* top = topOf(sdlId);
-        if (!top)
-            return;
-        int wx = motion ? event.motion.x : event.button.x;
-        int wy = motion ? event.motion.y : event.button.y;
-        int ww, wh;
-        top->getOuterSize(ww, wh);
-        int px, py;
-        windowToCanvas(wx, wy, ww, wh, top->width, top->height, px, py);
-        top->pointerX.store(px);
-        top->pointerY.store(py);
-        if (!motion) {
-            // A press on a letterbox bar is no press on the canvas: it is dropped with its
-            // release. A release there of a press the canvas had lands on the canvas's edge.
-            uintptr_t bit = event.button.button == SDL_BUTTON_LEFT    ? msg::mkLeft
-                            : event.button.button == SDL_BUTTON_RIGHT ? msg::mkRight
-                                                                      : 0;
-            bool onCanvas = px >= 0 && py >= 0 && px < top->width && py < top->height;
-            if (event.type == SDL_MOUSEBUTTONDOWN && !onCanvas) {
-                buttonsDropped |= bit;
-                return;
-            }
-            if (event.type == SDL_MOUSEBUTTONUP && (buttonsDropped & bit)) {
-                buttonsDropped &= ~bit;
-                return;
-            }
-            px = std::clamp(px, 0, std::max(top->width - 1, 0));
-            py = std::clamp(py, 0, std::max(top->height - 1, 0));
-        }
-        Window* target = capture && top->contains(capture) ? capture : top->childAt(px, py);
-        int cx, cy;
-        target->pointerToClient(px, py, cx, cy);
-        uint32_t targetId = target->id;
-        if (motion) {
-            buttons = 0;
-            if (event.motion.state & SDL_BUTTON_LMASK)
-                buttons |= msg::mkLeft;
-            if (event.motion.state & SDL_BUTTON_RMASK)
-                buttons |= msg::mkRight;
-            target->send(msg::setCursor, 0, msg::hitClient | (intptr_t(msg::mouseMove) << 16));
-            if (Window* t = fromId(targetId))
-                t->send(msg::mouseMove, mouseKeyBits(), msg::makePoint(cx, cy));
-            return;
-        }
-        uintptr_t bit;
-        uint32_t message;
-        bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        if (event.button.button == SDL_BUTTON_LEFT) {
-            bit = msg::mkLeft;
-            message = down ? msg::leftButtonDown : msg::leftButtonUp;
-        } else if (event.button.button == SDL_BUTTON_RIGHT) {
-            bit = msg::mkRight;
-            message = down ? msg::rightButtonDown : msg::rightButtonUp;
-        } else {
-            return;
-        }
-        if (down)
-            buttons |= bit;
-        else
-            buttons &= ~bit;
-        target->send(message, mouseKeyBits(), msg::makePoint(cx, cy));
+    case SDL_MOUSEBUTTONUP:
+        EventTranslator::mouseButton(event.button);
         break;
-    }
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        Window* top = topOf(event.key.windowID);
-        keyMods = event.key.keysym.mod;
-        if (!top)
-            return;
-        bool up = event.type == SDL_KEYUP;
-        int32_t key = event.key.keysym.sym;
-        int code = virtualKeyOf(key);
-        if (code == 0)
-            return;
-        auto down = std::find(keysDown.begin(), keysDown.end(), key);
-        if (up) {
-            // Only the key-ups of delivered key-downs, whatever Alt does meanwhile.
-            if (down == keysDown.end())
-                return;
-            keysDown.erase(down);
-        } else {
-            // Alt with a key is a system key for the window manager, not input.
-            if ((keyMods & KMOD_LALT) && !(keyMods & KMOD_CTRL))
-                return;
-            if (down == keysDown.end())
-                keysDown.push_back(key);
-        }
-        Window* target = keyTarget(top);
-        uint32_t targetId = target->id;
-        currentKey = key;
-        inKeyMessage = true;
-        target->send(up ? msg::keyUp : msg::keyDown, uintptr_t(code), keyData(event.key, up));
-        inKeyMessage = false;
-        // Keys whose character is a control character give it right after
-        // the key, as text input does for the printable ones.
-        if (!up && !(keyMods & KMOD_CTRL) && !isTextKey(key)) {
-            int c = characterOf(key, false, false);
-            Window* t = fromId(targetId);
-            if (c != 0 && t)
-                t->send(msg::character, uintptr_t(c), keyData(event.key, false));
-        }
+    case SDL_KEYUP:
+        EventTranslator::key(event.key);
         break;
-    }
-    case SDL_TEXTINPUT: {
-        Window* top = topOf(event.text.windowID);
-        if (!top)
-            return;
-        // With control the key itself was the input; text that a system
-        // delivers as well would be the same key a second time.
-        if ((keyMods & (KMOD_CTRL | KMOD_LALT)) != 0)
-            return;
-        std::string text = utf8ToAnsi(reinterpret_cast<const uint8_t*>(event.text.text),
-                                      int(sizeof(event.text.text)));
-        uint32_t targetId = keyTarget(top)->id;
-        for (char ch : text) {
-            Window* t = fromId(targetId);
-            if (!t || ch == 0)
-                break;
-            t->send(msg::character, uintptr_t(static_cast<unsigned char>(ch)), 1);
-        }
+    case SDL_TEXTINPUT:
+        EventTranslator::text(event.text);
         break;
-    }
     default:
         break;
+    }
+}
+
+void EventTranslator::windowEvent(const SDL_WindowEvent& event) {
+    Window* top = topOf(event.windowID);
+    if (!top)
+        return;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        top->send(msg::close, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        top->send(msg::activate, msg::activeActive, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        focusLost(*top);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        top->iconic = true;
+        top->send(msg::size, msg::sizeMinimized, 0);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        restored(*top);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        maximized(*top);
+        break;
+    case SDL_WINDOWEVENT_MOVED:
+        moved(*top, event.data1, event.data2);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        Window::presentWindow(top->id, true);
+        break;
+    case SDL_WINDOWEVENT_LEAVE:
+        pointerLeft(*top);
+        break;
+    default:
+        break;
+    }
+}
+
+void EventTranslator::focusLost(Window& top) {
+    uint32_t topId = top.id;
+    // Keys and buttons released while another window has the focus never reach us.
+    input.keyMods = 0;
+    if (Window::capture && top.contains(Window::capture))
+        Window::releaseCapture();
+    input.buttons = 0;
+    if (Window::fromId(topId))
+        top.send(msg::activate, msg::activeInactive, 0);
+}
+
+void EventTranslator::restored(Window& top) {
+    uint32_t topId = top.id;
+    top.iconic = false;
+    top.send(msg::size, msg::sizeRestored, intptr_t(top.width) | (intptr_t(top.height) << 16));
+    if (Window::fromId(topId))
+        Window::presentWindow(topId, true);
+}
+
+void EventTranslator::maximized(Window& top) {
+    if (top.resizable) {
+        top.send(msg::size, msg::sizeMaximized, intptr_t(top.width) | (intptr_t(top.height) << 16));
+        return;
+    }
+    // A window of fixed size is not maximised; the command is the frame's to answer (it may go
+    // full screen).
+    SDL_RestoreWindow(static_cast<SDL_Window*>(top.sdlWindow));
+    top.send(msg::sysCommand, msg::scMaximize, 0);
+}
+
+void EventTranslator::moved(Window& top, int x, int y) {
+    uint32_t topId = top.id;
+    top.x = x;
+    top.y = y;
+    top.send(msg::windowPosChanged, 0, 0);
+    if (Window::fromId(topId))
+        top.send(msg::move, 0, msg::makePoint(top.x, top.y));
+}
+
+void EventTranslator::pointerLeft(Window& top) {
+    // While a window of ours holds the capture the pointer still counts as seen.
+    if (Window::capture && top.contains(Window::capture))
+        return;
+    top.pointerX.store(Window::outside);
+    top.pointerY.store(Window::outside);
+}
+
+Window* EventTranslator::trackPointer(uint32_t sdlId, int wx, int wy, int& px, int& py) {
+    Window* top = topOf(sdlId);
+    if (!top)
+        return nullptr;
+    int ww, wh;
+    top->getOuterSize(ww, wh);
+    Window::windowToCanvas(wx, wy, ww, wh, top->width, top->height, px, py);
+    top->pointerX.store(px);
+    top->pointerY.store(py);
+    return top;
+}
+
+Window* EventTranslator::mouseTarget(Window& top, int px, int py, int& cx, int& cy) {
+    Window* capture = Window::capture;
+    Window* target = capture && top.contains(capture) ? capture : top.childAt(px, py);
+    target->pointerToClient(px, py, cx, cy);
+    return target;
+}
+
+void EventTranslator::mouseMotion(const SDL_MouseMotionEvent& motion) {
+    int px, py, cx, cy;
+    Window* top = trackPointer(motion.windowID, motion.x, motion.y, px, py);
+    if (!top)
+        return;
+    Window* target = mouseTarget(*top, px, py, cx, cy);
+    uint32_t targetId = target->id;
+    input.buttons = 0;
+    if (motion.state & SDL_BUTTON_LMASK)
+        input.buttons |= msg::mkLeft;
+    if (motion.state & SDL_BUTTON_RMASK)
+        input.buttons |= msg::mkRight;
+    target->send(msg::setCursor, 0, msg::hitClient | (intptr_t(msg::mouseMove) << 16));
+    if (Window* t = Window::fromId(targetId))
+        t->send(msg::mouseMove, mouseKeyBits(), msg::makePoint(cx, cy));
+}
+
+void EventTranslator::mouseButton(const SDL_MouseButtonEvent& button) {
+    int px, py, cx, cy;
+    Window* top = trackPointer(button.windowID, button.x, button.y, px, py);
+    if (!top)
+        return;
+    bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    uintptr_t bit = buttonBit(button.button);
+    if (bit == 0 || droppedOnLetterbox(*top, down, bit, px, py))
+        return;
+    px = std::clamp(px, 0, std::max(top->width - 1, 0));
+    py = std::clamp(py, 0, std::max(top->height - 1, 0));
+    Window* target = mouseTarget(*top, px, py, cx, cy);
+    uint32_t message = bit == msg::mkLeft ? (down ? msg::leftButtonDown : msg::leftButtonUp)
+                                          : (down ? msg::rightButtonDown : msg::rightButtonUp);
+    if (down)
+        input.buttons |= bit;
+    else
+        input.buttons &= ~bit;
+    target->send(message, mouseKeyBits(), msg::makePoint(cx, cy));
+}
+
+void EventTranslator::key(const SDL_KeyboardEvent& key) {
+    Window* top = topOf(key.windowID);
+    input.keyMods = key.keysym.mod;
+    if (!top)
+        return;
+    bool up = key.type == SDL_KEYUP;
+    int32_t sym = key.keysym.sym;
+    int code = virtualKeyOf(sym);
+    if (code == 0 || !pairKey(sym, up))
+        return;
+    uintptr_t modifiers = modifierBits();
+    int character =
+        characterOf(sym, (input.keyMods & KMOD_SHIFT) != 0, (input.keyMods & KMOD_CAPS) != 0);
+    Window* target = keyTarget(top);
+    uint32_t targetId = target->id;
+    target->send(up ? msg::keyUp : msg::keyDown, uintptr_t(code),
+                 msg::makeKeyData(keyData(key, up), modifiers, character));
+    // Keys whose character is a control character give it right after the key, as text input
+    // does for the printable ones.
+    if (up || (input.keyMods & KMOD_CTRL) || isTextKey(sym))
+        return;
+    int control = characterOf(sym, false, false);
+    Window* t = Window::fromId(targetId);
+    if (control != 0 && t)
+        t->send(msg::character, uintptr_t(control),
+                msg::makeKeyData(keyData(key, false), modifiers, 0));
+}
+
+void EventTranslator::text(const SDL_TextInputEvent& text) {
+    Window* top = topOf(text.windowID);
+    if (!top)
+        return;
+    // With control the key itself was the input; text that a system delivers as well would be
+    // the same key a second time.
+    if ((input.keyMods & (KMOD_CTRL | KMOD_LALT)) != 0)
+        return;
+    std::string ansi =
+        utf8ToAnsi(reinterpret_cast<const uint8_t*>(text.text), int(sizeof(text.text)));
+    intptr_t data = msg::makeKeyData(1, modifierBits(), 0);
+    uint32_t targetId = keyTarget(top)->id;
+    for (char ch : ansi) {
+        Window* t = Window::fromId(targetId);
+        if (!t || ch == 0)
+            break;
+        t->send(msg::character, uintptr_t(static_cast<unsigned char>(ch)), data);
     }
 }
 

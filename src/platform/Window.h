@@ -190,6 +190,8 @@ private:
 
     static Window* focus;
     static Window* capture;
+
+    friend class EventTranslator;
 };
 
 } // namespace platform

@@ -7,10 +7,11 @@
 #include "gfx/Event.h"
 #include "platform/Charset.h"
 #include "support/GameDialogBench.h"
+#include "support/InputInjection.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -265,8 +266,8 @@ TEST(HighScoresTest, TheNamePromptKeepsSevenNameCharacters) {
 
 TEST(HighScoresTest, ControlVPastesTheClipboardReadWhenTheKeyIsPressed) {
     PromptBench p;
-    ASSERT_EQ(SDL_SetClipboardText("Zo\xC3\xAB\xE6\x97\xA5\tQ"), 0);
-    p.bench.windowKey(SDLK_v, KMOD_LCTRL);
+    ASSERT_TRUE(testsupport::setClipboardText("Zo\xC3\xAB\xE6\x97\xA5\tQ"));
+    p.bench.windowKey('v', testsupport::mods::control);
     EXPECT_EQ(p.name(), "Zo\xEB?Q") << "a character the code page lacks becomes ?";
 
     struct Case {

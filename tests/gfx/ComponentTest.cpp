@@ -5,16 +5,18 @@
 #include "gfx/Graphics.h"
 #include "gfx/Image.h"
 #include "platform/FrameBuffer.h"
+#include "platform/KeyCodes.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 #include "platform/WindowMessages.h"
+#include "support/InputInjection.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +28,11 @@ using lang::Event;
 using lang::Frame;
 using lang::Rectangle;
 using lang::Ref;
+namespace msg = platform::msg;
+using testsupport::Button;
+using testsupport::Key;
+using testsupport::WindowChange;
+namespace mods = testsupport::mods;
 
 namespace {
 
@@ -112,7 +119,6 @@ protected:
         ASSERT_TRUE(canvas->create(frame.get(), Rectangle(0, 0, 800, 600)));
         canvas->setVisible(true);
         canvas->requestFocus();
-        sdlId = frame->getWindow()->getSystemId();
     }
     void TearDown() override {
         if (frame->getWindow())
@@ -123,57 +129,31 @@ protected:
         platform::quitVideo();
     }
 
-    void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
     void pump() { platform::pumpMessages(0); }
-    void button(bool down, int b, int x, int y) {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.windowID = sdlId;
-        e.button.button = static_cast<Uint8>(b);
-        e.button.x = x;
-        e.button.y = y;
-        push(e);
+    void button(bool down, Button b, int x, int y) {
+        ASSERT_TRUE(down ? input().press(b, x, y) : input().release(b, x, y));
         pump();
     }
-    void motion(int x, int y, uint32_t state) {
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.windowID = sdlId;
-        e.motion.x = x;
-        e.motion.y = y;
-        e.motion.state = state;
-        push(e);
+    void motion(int x, int y, std::initializer_list<Button> held = {}) {
+        ASSERT_TRUE(input().move(x, y, held));
         pump();
     }
-    void key(bool down, SDL_Keycode sym, uint16_t mod) {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.windowID = sdlId;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = mod;
-        push(e);
+    void key(bool down, Key k, int modifiers) {
+        ASSERT_TRUE(down ? input().keyDown(k, modifiers) : input().keyUp(k, modifiers));
         pump();
     }
     void text(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = sdlId;
-        std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
-        push(e);
+        ASSERT_TRUE(input().text(utf8));
         pump();
     }
-    void windowEvent(SDL_WindowEventID id) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = sdlId;
-        e.window.event = static_cast<Uint8>(id);
-        push(e);
+    void windowEvent(WindowChange change) {
+        ASSERT_TRUE(input().window(change));
         pump();
     }
+    testsupport::InputInjector input() { return testsupport::InputInjector(frame->getWindow()); }
 
     Ref<ProbeFrame> frame;
     Ref<Probe> canvas;
-    uint32_t sdlId = 0;
 };
 
 TEST_F(ComponentTest, CreationKeepsSizeAndBoundsAndTheWindowHoldsAReference) {
@@ -195,13 +175,13 @@ TEST_F(ComponentTest, CreationKeepsSizeAndBoundsAndTheWindowHoldsAReference) {
 }
 
 TEST_F(ComponentTest, ClickCountsFollowTheDoubleClickTime) {
-    button(true, SDL_BUTTON_LEFT, 10, 10);
-    button(false, SDL_BUTTON_LEFT, 10, 10);
+    button(true, Button::left, 10, 10);
+    button(false, Button::left, 10, 10);
     fakeNow += 1;
-    button(true, SDL_BUTTON_LEFT, 10, 10);
-    button(false, SDL_BUTTON_LEFT, 10, 10);
+    button(true, Button::left, 10, 10);
+    button(false, Button::left, 10, 10);
     fakeNow += 501;
-    button(true, SDL_BUTTON_LEFT, 10, 10);
+    button(true, Button::left, 10, 10);
     std::vector<int> counts;
     for (const Seen& s : canvas->seen)
         if (s.call == "down")
@@ -214,9 +194,9 @@ TEST_F(ComponentTest, ClickCountsFollowTheDoubleClickTime) {
 }
 
 TEST_F(ComponentTest, TypedCharactersArriveOnceAndControlGivesTheLetter) {
-    key(true, SDLK_a, KMOD_NONE);
+    key(true, 'a', mods::none);
     text("a");
-    key(false, SDLK_a, KMOD_NONE);
+    key(false, 'a', mods::none);
     ASSERT_EQ(canvas->seen.size(), 2u);
     EXPECT_EQ(canvas->seen[0].call, "keyDown");
     EXPECT_EQ(canvas->seen[0].id, Event::keyPress);
@@ -227,8 +207,8 @@ TEST_F(ComponentTest, TypedCharactersArriveOnceAndControlGivesTheLetter) {
     EXPECT_EQ(canvas->seen[1].key, 'A');
 
     canvas->seen.clear();
-    key(true, SDLK_LCTRL, KMOD_LCTRL);
-    key(true, SDLK_a, KMOD_LCTRL);
+    key(true, Key::leftControl, mods::control);
+    key(true, 'a', mods::control);
     text("a");
     ASSERT_EQ(canvas->seen.size(), 2u);
     EXPECT_EQ(canvas->seen[0].key, 17); // the control key itself
@@ -238,10 +218,10 @@ TEST_F(ComponentTest, TypedCharactersArriveOnceAndControlGivesTheLetter) {
 }
 
 TEST_F(ComponentTest, ArrowsAndFunctionKeysGetCodesAboveAThousand) {
-    key(true, SDLK_LEFT, KMOD_NONE);
-    key(false, SDLK_LEFT, KMOD_NONE);
-    key(true, SDLK_F2, KMOD_LSHIFT);
-    key(true, SDLK_ESCAPE, KMOD_NONE);
+    key(true, Key::left, mods::none);
+    key(false, Key::left, mods::none);
+    key(true, Key::f2, mods::shift);
+    key(true, Key::escape, mods::none);
     ASSERT_EQ(canvas->seen.size(), 4u);
     EXPECT_EQ(canvas->seen[0].key, Event::left);
     EXPECT_EQ(canvas->seen[1].key, Event::left);
@@ -251,19 +231,62 @@ TEST_F(ComponentTest, ArrowsAndFunctionKeysGetCodesAboveAThousand) {
     EXPECT_EQ(canvas->seen[3].key, 27); // from its character
 }
 
+// A key message may be handled after the keyboard changed, and made on another thread: its
+// handler takes the modifiers and the key's character from the message, never from the
+// keyboard as it is by then (here: Control held alone).
+TEST_F(ComponentTest, KeyMessagesCarryTheirOwnModifiersAndCharacter) {
+    struct Case {
+        const char* what;
+        uint32_t message;
+        uintptr_t virtualKey;
+        uintptr_t modifiers;
+        int character;
+        const char* call;
+        int key;
+        int eventModifiers;
+    };
+    const Case cases[] = {
+        {"control shift a", msg::keyDown, 'A', msg::mkControl | msg::mkShift, 'A', "keyDown", 'A',
+         Event::controlMask | Event::shiftMask},
+        {"control a", msg::keyDown, 'A', msg::mkControl, 'a', "keyDown", 'a', Event::controlMask},
+        {"shift arrow", msg::keyDown, platform::vk::left, msg::mkShift, 0, "keyDown", Event::left,
+         Event::shiftMask},
+        {"plain arrow", msg::keyDown, platform::vk::right, 0, 0, "keyDown", Event::right, 0},
+        {"shift release", msg::keyUp, 'A', msg::mkShift, 'A', "keyUp", 'A', Event::shiftMask},
+        {"typed", msg::character, 'x', msg::mkShift, 0, "keyDown", 'x', Event::shiftMask},
+    };
+    key(true, Key::leftControl, mods::control);
+    canvas->seen.clear();
+    uint32_t id = canvas->getWindowId();
+    std::thread([&] {
+        for (const Case& c : cases)
+            platform::postMessage(id, c.message, c.virtualKey,
+                                  msg::makeKeyData(1, c.modifiers, c.character));
+    }).join();
+    pump();
+    ASSERT_EQ(canvas->seen.size(), std::size(cases));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(canvas->seen[i].call, cases[i].call);
+        EXPECT_EQ(canvas->seen[i].key, cases[i].key);
+        EXPECT_EQ(canvas->seen[i].modifiers, cases[i].eventModifiers);
+        EXPECT_EQ(canvas->seen[i].y, 1); // the classic key data is kept as it was
+    }
+}
+
 TEST_F(ComponentTest, UnhandledKeysBubbleToTheFrame) {
     canvas->handles = false;
-    key(true, SDLK_RIGHT, KMOD_NONE);
-    key(false, SDLK_RIGHT, KMOD_NONE);
+    key(true, Key::right, mods::none);
+    key(false, Key::right, mods::none);
     EXPECT_EQ(frame->keys, (std::vector<int>{Event::right})); // key-ups do not bubble
 }
 
 TEST_F(ComponentTest, RightDragCarriesModifiersFiveAndCoordinatesStaySigned) {
-    button(true, SDL_BUTTON_RIGHT, 100, 100);
-    motion(120, 90, SDL_BUTTON_RMASK);
-    motion(-30, -40, SDL_BUTTON_RMASK);
-    button(false, SDL_BUTTON_RIGHT, -30, -40);
-    motion(5, 6, 0);
+    button(true, Button::right, 100, 100);
+    motion(120, 90, {Button::right});
+    motion(-30, -40, {Button::right});
+    button(false, Button::right, -30, -40);
+    motion(5, 6);
     ASSERT_EQ(canvas->seen.size(), 5u);
     EXPECT_EQ(canvas->seen[0].modifiers, 5);
     EXPECT_EQ(canvas->seen[1].call, "drag");
@@ -279,10 +302,10 @@ TEST_F(ComponentTest, RightDragCarriesModifiersFiveAndCoordinatesStaySigned) {
 }
 
 TEST_F(ComponentTest, LosingTheCaptureDeliversTheOwedUpsLeftFirst) {
-    button(true, SDL_BUTTON_LEFT, 50, 60);
-    button(true, SDL_BUTTON_RIGHT, 50, 60);
+    button(true, Button::left, 50, 60);
+    button(true, Button::right, 50, 60);
     canvas->seen.clear();
-    windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    windowEvent(WindowChange::focusLost);
     ASSERT_EQ(canvas->seen.size(), 2u);
     EXPECT_EQ(canvas->seen[0].call, "up");
     EXPECT_NE(canvas->seen[0].modifiers, 5);
@@ -290,14 +313,14 @@ TEST_F(ComponentTest, LosingTheCaptureDeliversTheOwedUpsLeftFirst) {
     EXPECT_EQ(canvas->seen[1].modifiers, 5);
     EXPECT_EQ(frame->activations, (std::vector<bool>{false}));
     // Nothing more is owed: a second loss delivers nothing.
-    windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    windowEvent(WindowChange::focusLost);
     EXPECT_EQ(canvas->seen.size(), 2u);
-    windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    windowEvent(WindowChange::focusGained);
     EXPECT_EQ(frame->activations, (std::vector<bool>{false, false, true}));
 }
 
 TEST_F(ComponentTest, CloseAsksTheFrameAndTheDestroyRequestDestroysIt) {
-    windowEvent(SDL_WINDOWEVENT_CLOSE);
+    windowEvent(WindowChange::close);
     EXPECT_EQ(frame->closes, 1);
     ASSERT_NE(frame->getWindow(), nullptr);
     EXPECT_EQ(frame->destroys, 0);
@@ -313,11 +336,11 @@ TEST_F(ComponentTest, CloseAsksTheFrameAndTheDestroyRequestDestroysIt) {
 
 TEST_F(ComponentTest, MinimisingAndRestoringReachTheDerivedFrameAndKeepTheSize) {
     frame->sizeKinds.clear();
-    windowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    windowEvent(WindowChange::minimized);
     EXPECT_TRUE(frame->isIconic());
     EXPECT_EQ(frame->sizeRef().width, 800);
     EXPECT_EQ(frame->sizeRef().height, 600);
-    windowEvent(SDL_WINDOWEVENT_RESTORED);
+    windowEvent(WindowChange::restored);
     EXPECT_FALSE(frame->isIconic());
     EXPECT_EQ(frame->sizeKinds, (std::vector<int>{int(platform::msg::sizeMinimized),
                                                   int(platform::msg::sizeRestored)}));
@@ -345,7 +368,7 @@ TEST_F(ComponentTest, FullScreenRefusedShowsTheBoxAndStaysWindowed) {
 
 TEST_F(ComponentTest, MaximisingAFixedSizeFrameEntersFullScreen) {
     platform::Window::setFullScreenSwitch(accept);
-    windowEvent(SDL_WINDOWEVENT_MAXIMIZED);
+    windowEvent(WindowChange::maximized);
     EXPECT_TRUE(frame->fullScreen);
 }
 
@@ -370,14 +393,14 @@ TEST_F(ComponentTest, CursorsAndFocusRequestsFromOtherThreadsArePosted) {
 
 TEST_F(ComponentTest, MousePositionIsReportedInClientCoordinates) {
     canvas->getWindow()->setBounds(100, 50, 200, 100);
-    motion(150, 70, 0);
+    motion(150, 70);
     Ref<lang::Point> p = canvas->getMousePosition();
     EXPECT_EQ(p->x, 50);
     EXPECT_EQ(p->y, 20);
     EXPECT_TRUE(canvas->isMouseInside());
     canvas->setMousePosition(-5, 10);
     EXPECT_FALSE(canvas->isMouseInside());
-    windowEvent(SDL_WINDOWEVENT_LEAVE);
+    windowEvent(WindowChange::leave);
     EXPECT_FALSE(frame->isMouseInside());
 }
 

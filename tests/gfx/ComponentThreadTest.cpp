@@ -9,8 +9,8 @@
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
 #include "support/Eventually.h"
+#include "support/InputInjection.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,7 +69,7 @@ TEST(ComponentThreadTest, WindowStaysResponsiveWhileAnotherThreadPresentsThrough
     canvas->requestFocus();
     auto fb = frame->getWindow()->getFrameBuffer();
     ASSERT_TRUE(fb);
-    uint32_t sdlId = frame->getWindow()->getSystemId();
+    testsupport::InputInjector input(frame->getWindow());
 
     Ref<lang::Image> back = adopt(new lang::Image(800, 600, 0, false));
     std::atomic<bool> stop{false};
@@ -105,17 +105,8 @@ TEST(ComponentThreadTest, WindowStaysResponsiveWhileAnotherThreadPresentsThrough
             canvas->paints.load() < 5) &&
            std::chrono::steady_clock::now() < limit) {
         if (sent < 100) {
-            SDL_Event e{};
-            e.type = SDL_MOUSEBUTTONDOWN;
-            e.button.windowID = sdlId;
-            e.button.button = SDL_BUTTON_LEFT;
-            e.button.x = 10;
-            e.button.y = 10;
-            SDL_Event k{};
-            k.type = SDL_KEYDOWN;
-            k.key.windowID = sdlId;
-            k.key.keysym.sym = SDLK_LEFT;
-            if (SDL_PushEvent(&e) == 1 && SDL_PushEvent(&k) == 1)
+            if (input.press(testsupport::Button::left, 10, 10) &&
+                input.keyDown(testsupport::Key::left))
                 ++sent;
         }
         platform::pumpMessages(1);

@@ -272,7 +272,11 @@ TEST_F(WindowTest, KeysGoToTheFocusWindowAndControlCharactersFollowTheirKeys) {
     EXPECT_EQ(chars[0].wParam, uintptr_t('a'));
     EXPECT_EQ(chars[1].wParam, uintptr_t(0xE9));
     EXPECT_EQ(chars[2].wParam, uintptr_t(27));
-    EXPECT_EQ(platform::keyModifiers(), 1);
+    // Each key message carries the modifiers it was made with, a key's the character it gives.
+    EXPECT_EQ(msg::keyModifiers(downs[0].lParam), 0u);
+    EXPECT_EQ(msg::keyCharacter(downs[0].lParam), 'a');
+    EXPECT_EQ(msg::keyModifiers(downs[3].lParam), msg::mkControl);
+    EXPECT_EQ(msg::keyCharacter(downs[3].lParam), 'b');
     w->destroy();
 }
 

@@ -7,8 +7,8 @@
 #include "gfx/PngEncoder.h"
 #include "platform/MessageLoop.h"
 #include "platform/Window.h"
+#include "support/InputInjection.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -115,19 +115,15 @@ std::vector<std::string> GameDialogBench::type(int key, int modifiers, const cha
     return canvas->take();
 }
 
-std::vector<std::string> GameDialogBench::windowKey(int sdlKey, int sdlModifiers) {
+std::vector<std::string> GameDialogBench::windowKey(Key key, int modifiers) {
     canvas->setVisible(true);
     canvas->requestFocus();
     platform::pumpMessages(0);
-    for (bool down : {true, false}) {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.windowID = frame->getWindow()->getSystemId();
-        e.key.keysym.sym = sdlKey;
-        e.key.keysym.mod = static_cast<uint16_t>(sdlModifiers);
-        EXPECT_EQ(SDL_PushEvent(&e), 1);
-        platform::pumpMessages(0);
-    }
+    InputInjector input(frame->getWindow());
+    EXPECT_TRUE(input.keyDown(key, modifiers));
+    platform::pumpMessages(0);
+    EXPECT_TRUE(input.keyUp(key, modifiers));
+    platform::pumpMessages(0);
     canvas->dispatchQueuedEvents();
     return canvas->take();
 }

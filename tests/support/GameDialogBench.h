@@ -5,6 +5,7 @@
 #include "engine/DataLoader.h"
 #include "engine/User.h"
 #include "gfx/Frame.h"
+#include "support/InputInjection.h"
 #include "support/IoTestSupport.h"
 
 #include <map>
@@ -66,7 +67,7 @@ public:
     std::vector<std::string> type(int key, int modifiers = 0, const char* text = nullptr);
     // A key pressed on the keyboard: the window turns it into the key event
     // (on this, the main thread) and the canvas dispatches it.
-    std::vector<std::string> windowKey(int sdlKey, int sdlModifiers);
+    std::vector<std::string> windowKey(Key key, int modifiers);
     // Runs the main thread's pending messages (posted window requests).
     void pump();
     void steps(int n);
