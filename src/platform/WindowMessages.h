@@ -66,9 +66,10 @@ constexpr uintptr_t mkControl = 0x0008;
 static_assert(sizeof(intptr_t) >= 8, "key messages keep their key state above bit 31");
 
 // A key message's lParam: the classic key data (`low`) with the state of the keyboard when the
-// key was handled: the mkShift/mkControl bits of `modifiers` and, for keyDown, the character
-// the key gives without control (0 for none). A message is often handled later, or posted from
-// another thread, so its handler reads the state from here and never from the keyboard.
+// key was handled: the mkShift/mkControl bits of `modifiers` and, for keyDown and keyUp, the
+// character the key gives with shift and caps lock but without control (0 for none). A message
+// is often handled later, or posted from another thread, so its handler reads the state from
+// here and never from the keyboard.
 constexpr intptr_t makeKeyData(uint32_t low, uintptr_t modifiers, int character) {
     return static_cast<intptr_t>(uintptr_t(low) | ((modifiers & (mkShift | mkControl)) << 32) |
                                  (uintptr_t(static_cast<uint8_t>(character)) << 40));
