@@ -3,10 +3,7 @@
 // pixel conversion, Image bookkeeping). GIF has no library reference here; it
 // is set beside libpng decoding the same picture as a palette PNG.
 #include "gfx/Image.h"
-
-// The test helpers' encoders build the input; compiled in here because each
-// benchmark is a program of its own.
-#include "../tests/support/ImageEncoders.cpp"
+#include "support/ImageEncoders.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>

@@ -3,6 +3,7 @@
 #include "core/Vector.h"
 #include "platform/SettingsDocument.h"
 #include "platform/SettingsFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +65,6 @@ protected:
         const char* old = getenv("XDG_DATA_HOME");
         hadHome = old != nullptr;
         oldHome = old ? old : "";
-        std::string pattern = (fs::temp_directory_path() / "ripple-user-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        home = pattern;
         setenv("XDG_DATA_HOME", home.c_str(), 1);
     }
     void TearDown() override {
@@ -74,8 +72,6 @@ protected:
             setenv("XDG_DATA_HOME", oldHome.c_str(), 1);
         else
             unsetenv("XDG_DATA_HOME");
-        std::error_code ignored;
-        fs::remove_all(home, ignored);
     }
     Ref<User> openUser() {
         auto user = adopt(new User);
@@ -89,7 +85,8 @@ protected:
         return doc;
     }
 
-    std::string home;
+    testsupport::TempFolder folder;
+    const std::string home = folder.path();
     std::string oldHome;
     bool hadHome = false;
 };

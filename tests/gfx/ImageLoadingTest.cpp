@@ -2,6 +2,7 @@
 #include "io/ResourceFile.h"
 #include "io/ResourceFileWriter.h"
 #include "support/ImageEncoders.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
 
     Ref<Image> load(const std::string& name) { return adopt(new Image(name.c_str())); }
 
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
     Bytes ball, mask;
 };
 
@@ -66,12 +67,12 @@ TEST_F(ImageLoadingTest, KeysComeFromTheResourceFilesAndPathsFromDisk) {
 TEST_F(ImageLoadingTest, DataNamesMayUseBackslashes) {
     std::filesystem::create_directory(dir.file("art"));
     ASSERT_TRUE(testimages::writeFile(dir.file("art/ball.png"), ball));
-    expectPixels(*load(dir.getPath() + "/art\\ball.png"), ballPixels);
+    expectPixels(*load(dir.path() + "/art\\ball.png"), ballPixels);
 }
 
 TEST_F(ImageLoadingTest, MissingOrBrokenSourcesGiveEmptyImagesQuietly) {
     for (const std::string& name :
-         {dir.file("missing.png"), std::string("+missing"), std::string("+broken"), dir.getPath(),
+         {dir.file("missing.png"), std::string("+missing"), std::string("+broken"), dir.path(),
           std::string(""), std::string("|"), std::string("+")}) {
         auto image = load(name);
         EXPECT_FALSE(image->hasPixels()) << name;

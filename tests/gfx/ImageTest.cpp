@@ -1,6 +1,7 @@
 #include "gfx/Image.h"
 #include "gfx/PngEncoder.h"
 #include "support/ImageEncoders.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -270,7 +271,7 @@ TEST(ImageTest, PngEncoderRoundTripsAlphaOrForcesOpaque) {
 
     EXPECT_TRUE(lang::PngEncoder::encode(nullptr, 2, 2, true).empty());
     EXPECT_TRUE(lang::PngEncoder::encode(pixels.data(), 0, 2, true).empty());
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
     EXPECT_TRUE(
         lang::PngEncoder::writeFile(dir.file("out.png").c_str(), pixels.data(), 2, 2, false));
     EXPECT_EQ(testimages::readFile(dir.file("out.png")),

@@ -1,6 +1,7 @@
 #include "gfx/JpegDecoder.h"
 #include "gfx/Image.h"
 #include "support/ImageEncoders.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +108,7 @@ TEST(JpegDecoderTest, AbsurdDimensionsAreRefusedBeforeAllocating) {
 }
 
 TEST(JpegDecoderTest, DecodesFromAFile) {
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
     const Bytes full = testimages::writeJpeg(16, 16, 3, quadrants(3), 100);
     ASSERT_TRUE(testimages::writeFile(dir.file("a.jpg"), full));
     lang::DecodedImage decoded;

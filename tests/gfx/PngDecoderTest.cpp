@@ -1,6 +1,7 @@
 #include "gfx/PngDecoder.h"
 #include "gfx/Image.h"
 #include "support/ImageEncoders.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -112,7 +113,7 @@ TEST(PngDecoderTest, InterlacedGivesSamePixelsAsPlain) {
 }
 
 TEST(PngDecoderTest, DecodesFromAFile) {
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string path = dir.file("a.png");
     ASSERT_TRUE(testimages::writeFile(
         path, testimages::writePng(spec(PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6}))));

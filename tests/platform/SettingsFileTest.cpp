@@ -1,5 +1,6 @@
 #include "platform/SettingsFile.h"
 #include "platform/SettingsDocument.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ using platform::SettingsDocument;
 using platform::SettingsFile;
 using platform::SettingsType;
 using platform::SettingsValue;
+using testsupport::TempFolder;
 
 namespace fs = std::filesystem;
 
@@ -43,20 +45,6 @@ std::string parseError(std::string_view input) {
     EXPECT_TRUE(doc.isEmpty()) << input;
     return error;
 }
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "ripple-settings-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : "";
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const char* name) const { return path + "/" + name; }
-    std::string path;
-};
 
 std::string slurp(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -321,9 +309,9 @@ TEST(SettingsFileTest, UnusableFoldersAndFilesFailWithoutHarm) {
     EXPECT_EQ(doc.find("", "A")->number, 2u);
 
     if (geteuid() != 0) { // permissions do not bind the superuser
-        chmod(dir.path.c_str(), 0500);
+        chmod(dir.path().c_str(), 0500);
         EXPECT_FALSE(setDword(file, "", "A", 3));
-        chmod(dir.path.c_str(), 0700);
+        chmod(dir.path().c_str(), 0700);
         ASSERT_EQ(file.read(doc), SettingsFile::ReadResult::Ok);
         EXPECT_EQ(doc.find("", "A")->number, 2u);
     }
@@ -333,10 +321,10 @@ TEST(SettingsFileTest, PrefPathFollowsTheDataHome) {
     TempFolder dir;
     const char* old = getenv("XDG_DATA_HOME");
     std::string saved = old ? old : "";
-    setenv("XDG_DATA_HOME", dir.path.c_str(), 1);
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
     std::string path = SettingsFile::pathFor("Lumora", "Ripple");
-    EXPECT_EQ(path, dir.path + "/Lumora/Ripple/settings.reg");
-    EXPECT_TRUE(fs::is_directory(dir.path + "/Lumora/Ripple"));
+    EXPECT_EQ(path, dir.path() + "/Lumora/Ripple/settings.reg");
+    EXPECT_TRUE(fs::is_directory(dir.path() + "/Lumora/Ripple"));
     // Names that would climb out of the folder are refused.
     EXPECT_EQ(SettingsFile::pathFor("Lumora", ".."), "");
     EXPECT_EQ(SettingsFile::pathFor("Lumora", "a/b"), "");

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -296,18 +295,6 @@ bool writeFile(const std::string& path, const Bytes& bytes) {
 Bytes readFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ripple-img-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code error;
-    std::filesystem::remove_all(path, error);
 }
 
 } // namespace testimages

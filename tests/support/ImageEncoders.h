@@ -65,18 +65,4 @@ Bytes writeJpeg(int width, int height, int components, const Bytes& samples, int
 bool writeFile(const std::string& path, const Bytes& bytes);
 Bytes readFile(const std::string& path);
 
-// A fresh empty directory for one test, removed by the destructor.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    const std::string& getPath() const { return path; }
-
-private:
-    std::string path;
-};
-
 } // namespace testimages

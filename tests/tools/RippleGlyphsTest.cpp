@@ -4,6 +4,7 @@
 #include "gfx/Image.h"
 #include "support/ImageEncoders.h"
 #include "support/SpriteTestSupport.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ protected:
             GTEST_SKIP() << "the DejaVu fonts are not installed";
     }
     std::string path(const char* name) { return dir.file(name); }
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
 };
 
 struct Record {

@@ -2,6 +2,7 @@
 #include "gfx/Image.h"
 #include "io/ResourceFileWriter.h"
 #include "support/ImageEncoders.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ protected:
         if (!std::filesystem::exists(toolPath()))
             GTEST_SKIP() << "ripple-image is not built beside the tests";
     }
-    testimages::TempDir dir;
+    testsupport::TempFolder dir;
 };
 
 } // namespace
