@@ -15,6 +15,9 @@ namespace lang {
 
 namespace {
 
+// Largest ancillary chunk the reader will hold (text, colour profiles); image data streams.
+constexpr png_alloc_size_t maxChunkBytes = 8u * 1024 * 1024;
+
 struct MemorySource {
     const uint8_t* data;
     size_t size;
@@ -132,13 +135,34 @@ bool createReader(PngJob& job) {
         return false;
     }
     png_set_user_limits(job.png, maxImageDimension, maxImageDimension);
+    // A damaged length field in a text, profile or unknown chunk would otherwise make the library
+    // allocate whatever it claims (up to 2 GiB) before finding the data missing.
+    png_set_chunk_malloc_max(job.png, maxChunkBytes);
+    return true;
+}
+
+// The library allocates a chunk's buffer from its length field before reading it, so a damaged
+// length in a palette or text chunk asks for up to 2 GiB. Such a chunk cannot fit in the bytes we
+// hold: refuse the file before decoding. Image data is streamed and left to the decoder.
+bool chunkLengthsFit(const uint8_t* data, int length) {
+    size_t at = 8;
+    const size_t size = static_cast<size_t>(length);
+    while (at + 8 <= size) {
+        const uint32_t chunk = png_get_uint_32(data + at);
+        const bool imageData = std::memcmp(data + at + 4, "IDAT", 4) == 0;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        if (!imageData && chunk > size - at - 8)
+            return false;
+        at += 12 + static_cast<size_t>(chunk);
+    }
     return true;
 }
 
 } // namespace
 
 bool PngDecoder::decode(const uint8_t* data, int length, DecodedImage& out) {
-    if (!data || length < 8 || png_sig_cmp(data, 0, 8) != 0)
+    if (!data || length < 8 || png_sig_cmp(data, 0, 8) != 0 || !chunkLengthsFit(data, length))
         return false;
     PngJob job;
     if (!createReader(job))
