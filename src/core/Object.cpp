@@ -78,11 +78,19 @@ void Object::ensureMonitor() const {
 int Object::lock() const {
     ensureMonitor();
     monitor.load(std::memory_order_acquire)->lock();
+    owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
     return ++lockDepth;
 }
 
 void Object::unlock() const {
-    --lockDepth;
+    // Releasing a mutex the thread does not own is undefined (and a monitor
+    // never locked has no mutex at all): an unbalanced unlock is stopped here,
+    // in every build, rather than left to corrupt another thread's hold.
+    if (owner.load(std::memory_order_relaxed) != std::this_thread::get_id())
+        assertionFailed(__FILE__, __LINE__, nullptr,
+                        "unlock of a monitor the calling thread does not hold");
+    if (--lockDepth == 0)
+        owner.store(std::thread::id(), std::memory_order_relaxed);
     monitor.load(std::memory_order_acquire)->unlock();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Assert.h"
 #include "core/ClassInfo.h"
 #include "core/Forward.h"
 #include "core/Ref.h"
@@ -7,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace lang {
 
@@ -31,6 +33,7 @@ public:
     virtual int release() const;
 
     // Monitor. lock() returns the new depth; re-entrant for the holding thread.
+    // Unlocking a monitor the calling thread does not hold stops the program.
     virtual int lock() const;
     virtual void unlock() const;
 
@@ -68,6 +71,9 @@ private:
     mutable std::atomic<std::recursive_mutex*> monitor{nullptr};
     mutable std::atomic<WaitEvent*> waitEvent{nullptr};
     mutable int32_t lockDepth = 0;
+    // The thread holding the monitor; written only by that thread while it
+    // holds it, so a relaxed read by the holder itself is exact.
+    mutable std::atomic<std::thread::id> owner{};
     mutable std::atomic<bool> monitorReady{false};
 };
 
@@ -90,6 +96,23 @@ const T* as(const Object* object) {
 template <class T, class U>
 T* as(const Ref<U>& object) {
     return as<T>(object.get());
+}
+
+// Downcast where the type is an invariant (a container that only ever holds
+// Ts, a listener registered as a T): the object as a T, null for null. A wrong
+// type is a bug, caught by an assertion where assertions are compiled in.
+// No reference is added.
+template <class T>
+T* cast(Object* object) {
+    static_assert(std::is_same_v<typename T::LangClassSelf, T>,
+                  "the target class declares no row of its own (LANG_CLASS)");
+    RIPPLE_ASSERT(!object || object->getClassInfo().isA(T::classInfo),
+                  "object is not of the class its container or owner expects");
+    return static_cast<T*>(object);
+}
+template <class T, class U>
+T* cast(const Ref<U>& object) {
+    return cast<T>(object.get());
 }
 
 // Scoped monitor guard: addRef and lock on entry, unlock and release on exit.

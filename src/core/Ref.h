@@ -1,9 +1,14 @@
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <utility>
 
 namespace lang {
+
+// A U* converts to a T*: U is T or derives from it.
+template <class U, class T>
+concept PointerConvertible = std::convertible_to<U*, T*>;
 
 // Intrusive smart pointer over the objects' own reference counts.
 // Constructing from a raw pointer adds a reference (the pointer is borrowed);
@@ -20,9 +25,11 @@ public:
     }
     Ref(const Ref& other) : Ref(other.ptr) {}
     Ref(Ref&& other) noexcept : ptr(other.ptr) { other.ptr = nullptr; }
-    template <class U>
-    Ref(const Ref<U>& other) : Ref(static_cast<T*>(other.get())) {}
-    template <class U>
+    // Only upcasts convert implicitly; a downcast goes through lang::as (may
+    // fail) or lang::cast (must not).
+    template <PointerConvertible<T> U>
+    Ref(const Ref<U>& other) : Ref(other.get()) {}
+    template <PointerConvertible<T> U>
     Ref(Ref<U>&& other) noexcept : ptr(other.leak()) {}
     ~Ref() { clear(); }
 

@@ -92,6 +92,8 @@ int DataLoader::countItems(const String& fileName) {
     }
     Pass pass;
     pass.counting = true;
+    // Counting only sizes the progress bar: a data error here is left for the
+    // loading pass, which reports it; the count is what was seen before it.
     auto error = lang::tryCatch([&] { walk(fileName, pass); });
     return pass.steps;
 }
@@ -229,6 +231,8 @@ void DataLoader::readImages(StreamTokenizer& tok, Pass& pass) {
 }
 
 void DataLoader::loadPack(const String& fileName) {
+    // A missing or unreadable pack is not an error of its own: the images it
+    // would have held are simply absent from the table.
     auto error = lang::tryCatch([&] {
         auto in = adopt(new lang::FileInputStream(String(resolvePath(fileName).c_str())));
         ImagePack::read(*in, *imageTable);

@@ -51,8 +51,7 @@ void DialogSprite::loaded(lang::Object* loader) {
     Synchronized guard(children.get());
     ownImages.clear();
     for (int i = 0; i < children->size(); ++i) {
-        Ref<lang::Image> picture =
-            static_cast<Sprite*>(children->elementAtUnchecked(i))->getImage();
+        Ref<lang::Image> picture = lang::cast<Sprite>(children->elementAtUnchecked(i))->getImage();
         if (picture)
             ownImages.push_back(picture);
     }
@@ -77,7 +76,7 @@ bool DialogSprite::mayUnload(Sprite* child) {
 void DialogSprite::unloadAll() {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i) {
-        auto* child = static_cast<Sprite*>(children->elementAtUnchecked(i));
+        auto* child = lang::cast<Sprite>(children->elementAtUnchecked(i));
         if (mayUnload(child))
             child->unloadImage();
     }

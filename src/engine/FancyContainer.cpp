@@ -72,7 +72,7 @@ bool FancyContainer::updateInto(int time, Rectangle& rect, lang::Region& region)
     {
         Synchronized guard(children.get());
         for (int i = 0; i < children->size(); ++i) {
-            auto* child = static_cast<Sprite*>(children->elementAtUnchecked(i));
+            auto* child = lang::cast<Sprite>(children->elementAtUnchecked(i));
             Rectangle changed;
             if (!child->update(time, changed))
                 continue;
@@ -177,7 +177,7 @@ void FancyContainer::paintChildren(lang::Graphics& g, lang::Region* region) {
     Rectangle dirtyArea = region ? Rectangle() : getChildDirty();
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i) {
-        auto* child = static_cast<Sprite*>(children->elementAtUnchecked(i));
+        auto* child = lang::cast<Sprite>(children->elementAtUnchecked(i));
         Rectangle bounds = child->getBounds();
         bool meets;
         if (region) {
@@ -194,7 +194,7 @@ void FancyContainer::paintChildren(lang::Graphics& g, lang::Region* region) {
 void FancyContainer::setTint(int level, int red, int green, int blue) {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i)
-        static_cast<Sprite*>(children->elementAtUnchecked(i))->setTint(level, red, green, blue);
+        lang::cast<Sprite>(children->elementAtUnchecked(i))->setTint(level, red, green, blue);
 }
 
 void FancyContainer::loaded(lang::Object*) {}
@@ -202,13 +202,13 @@ void FancyContainer::loaded(lang::Object*) {}
 void FancyContainer::reloadAll() {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i)
-        static_cast<Sprite*>(children->elementAtUnchecked(i))->reloadImage();
+        lang::cast<Sprite>(children->elementAtUnchecked(i))->reloadImage();
 }
 
 void FancyContainer::unloadAll() {
     Synchronized guard(children.get());
     for (int i = 0; i < children->size(); ++i)
-        static_cast<Sprite*>(children->elementAtUnchecked(i))->unloadImage();
+        lang::cast<Sprite>(children->elementAtUnchecked(i))->unloadImage();
 }
 
 void FancyContainer::pauseAll(bool value) {

@@ -98,6 +98,8 @@ int readEntries(lang::InputStream& in, lang::Hashtable& table) {
 
 int ImagePack::read(lang::InputStream& in, lang::Hashtable& table) {
     int stored = 0;
+    // A stream that fails part-way is treated as a truncated pack: the images
+    // read before the failure stay, the count says how many.
     auto error = lang::tryCatch([&] { stored = readEntries(in, table); });
     (void)error;
     return stored;

@@ -37,6 +37,7 @@ void InputThread::run() {
                 queue.waitForEvent(stopRequested, waitSliceMilliseconds);
             });
         } catch (...) {
+            // Deliberately dropped, as above: any other exception type too.
         }
     }
     queue.clear();

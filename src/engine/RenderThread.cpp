@@ -56,6 +56,7 @@ void RenderThread::run() {
                 failed = false;
             });
         } catch (...) {
+            // Deliberately dropped, as above: any other exception type too.
         }
         if (failed)
             sleepUntil(clock->now() + period);

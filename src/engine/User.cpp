@@ -271,7 +271,7 @@ std::string User::scoreName(const char* field, int n) const {
 }
 
 lang::Vector* User::tableOf(const char* mode) const {
-    return static_cast<lang::Vector*>(scoreTables->get(mode ? mode : ""));
+    return lang::cast<lang::Vector>(scoreTables->get(mode ? mode : ""));
 }
 
 void User::loadScores() {
@@ -314,10 +314,10 @@ void User::putScores(SettingsDocument& doc) const {
     int n = 0;
     auto modes = scoreTables->keys();
     while (modes->hasMoreElements()) {
-        auto* mode = static_cast<String*>(modes->nextElement());
-        auto* table = static_cast<lang::Vector*>(scoreTables->get(mode));
+        auto* mode = lang::cast<String>(modes->nextElement());
+        auto* table = lang::cast<lang::Vector>(scoreTables->get(mode));
         for (int i = 0; i < table->size() && i < scoresPerMode; ++i, ++n) {
-            auto* entry = static_cast<ScoreEntry*>(table->elementAt(i));
+            auto* entry = lang::cast<ScoreEntry>(table->elementAt(i));
             putValue(doc, scoreName("SCORENAME", n), stringValue(entry->name.getChars()));
             putValue(doc, scoreName("SCOREMODE", n), stringValue(mode->getChars()));
             putValue(doc, scoreName("SCORE", n), dwordValue(entry->score));
@@ -331,7 +331,7 @@ int User::savedEntryCount() const {
     int n = 0;
     auto modes = scoreTables->keys();
     while (modes->hasMoreElements()) {
-        auto* table = static_cast<lang::Vector*>(scoreTables->get(modes->nextElement()));
+        auto* table = lang::cast<lang::Vector>(scoreTables->get(modes->nextElement()));
         n += std::min(table->size(), scoresPerMode);
     }
     return n;
@@ -364,7 +364,7 @@ int User::insertScore(const char* name, const char* mode, int level, int score, 
         table = fresh.get();
     }
     int rank = 0;
-    while (rank < table->size() && static_cast<ScoreEntry*>(table->elementAt(rank))->score >= score)
+    while (rank < table->size() && lang::cast<ScoreEntry>(table->elementAt(rank))->score >= score)
         ++rank;
     if (rank >= scoresPerMode)
         return -1;
@@ -411,7 +411,7 @@ Ref<String> User::getScoreName(const char* mode, int index) {
     lang::Vector* table = tableOf(mode);
     if (!table || index < 0 || index >= table->size())
         return lang::adopt(new String(""));
-    return lang::adopt(new String(static_cast<ScoreEntry*>(table->elementAt(index))->name));
+    return lang::adopt(new String(lang::cast<ScoreEntry>(table->elementAt(index))->name));
 }
 
 Ref<String> User::getScoreName(int index) {
@@ -423,7 +423,7 @@ int User::getScoreLevel(const char* mode, int index) {
     lang::Vector* table = tableOf(mode);
     if (!table || index < 0 || index >= table->size())
         return 0;
-    return static_cast<ScoreEntry*>(table->elementAt(index))->level;
+    return lang::cast<ScoreEntry>(table->elementAt(index))->level;
 }
 
 int User::getScoreLevel(int index) {
@@ -435,7 +435,7 @@ int User::getScore(const char* mode, int index) {
     lang::Vector* table = tableOf(mode);
     if (!table || index < 0 || index >= table->size())
         return -1;
-    return static_cast<ScoreEntry*>(table->elementAt(index))->score;
+    return lang::cast<ScoreEntry>(table->elementAt(index))->score;
 }
 
 int User::getScore(int index) {
@@ -447,7 +447,7 @@ int User::getScoreSetting(const char* mode, int index) {
     lang::Vector* table = tableOf(mode);
     if (!table || index < 0 || index >= table->size())
         return 0;
-    return static_cast<ScoreEntry*>(table->elementAt(index))->setting;
+    return lang::cast<ScoreEntry>(table->elementAt(index))->setting;
 }
 
 void User::removeScoreMode(const char* mode) {

@@ -107,11 +107,11 @@ std::unique_ptr<FontFace> FontFace::open(const char* family, int pixelSize, bool
     FT_Face face = nullptr;
     if (FT_New_Face(lib, m.file.c_str(), m.index, &face) != 0)
         return nullptr;
-    Impl* impl = new Impl;
+    auto impl = std::make_unique<Impl>();
     impl->face = face;
     impl->emboldenSynthetic = bold && !m.bold;
     impl->obliqueSynthetic = italic && !m.italic;
-    return adoptFace(impl, pixelSize);
+    return adoptFace(std::move(impl), pixelSize);
 }
 
 std::unique_ptr<FontFace> FontFace::openFile(const char* path, int pixelSize) {
@@ -122,20 +122,19 @@ std::unique_ptr<FontFace> FontFace::openFile(const char* path, int pixelSize) {
     FT_Face face = nullptr;
     if (!lib || FT_New_Face(lib, path, 0, &face) != 0)
         return nullptr;
-    Impl* impl = new Impl;
+    auto impl = std::make_unique<Impl>();
     impl->face = face;
-    return adoptFace(impl, pixelSize);
+    return adoptFace(std::move(impl), pixelSize);
 }
 
-std::unique_ptr<FontFace> FontFace::adoptFace(Impl* impl, int pixelSize) {
+std::unique_ptr<FontFace> FontFace::adoptFace(std::unique_ptr<Impl> impl, int pixelSize) {
     FT_Face face = impl->face;
     if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
         FT_Done_Face(face);
-        delete impl;
         return nullptr;
     }
     std::unique_ptr<FontFace> f(new FontFace);
-    f->impl = impl;
+    f->impl = std::move(impl);
     const FT_Size_Metrics& sm = face->size->metrics;
     f->ascentPx = static_cast<int>(sm.ascender >> 6);
     f->descentPx = static_cast<int>((-sm.descender) >> 6);
@@ -149,10 +148,10 @@ std::unique_ptr<FontFace> FontFace::adoptFace(Impl* impl, int pixelSize) {
 }
 
 FontFace::~FontFace() {
+    // FreeType's faces share one library object, so closing one takes its lock.
     if (impl) {
         std::lock_guard<std::mutex> guard(libraryLock());
         FT_Done_Face(impl->face);
-        delete impl;
     }
 }
 

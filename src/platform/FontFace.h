@@ -51,8 +51,8 @@ private:
     // Takes over `impl` and its face, sets the size and reads the metrics;
     // null (the face closed) when the size cannot be set. Called under the
     // library lock.
-    static std::unique_ptr<FontFace> adoptFace(Impl* impl, int pixelSize);
-    Impl* impl = nullptr;
+    static std::unique_ptr<FontFace> adoptFace(std::unique_ptr<Impl> impl, int pixelSize);
+    std::unique_ptr<Impl> impl;
     int ascentPx = 0;
     int descentPx = 0;
     int underlinePos = 1;

@@ -8,6 +8,11 @@
 namespace platform {
 
 struct PixelRegion::Impl {
+    Impl() { pixman_region32_init(&region); }
+    ~Impl() { pixman_region32_fini(&region); }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
     pixman_region32_t region;
 };
 
@@ -30,9 +35,7 @@ bool toBox(int x, int y, int w, int h, pixman_box32_t& box) {
 
 } // namespace
 
-PixelRegion::PixelRegion() : impl(new Impl) {
-    pixman_region32_init(&impl->region);
-}
+PixelRegion::PixelRegion() : impl(std::make_unique<Impl>()) {}
 
 PixelRegion::PixelRegion(int x, int y, int width, int height) : PixelRegion() {
     unite(x, y, width, height);
@@ -48,10 +51,7 @@ PixelRegion& PixelRegion::operator=(const PixelRegion& other) {
     return *this;
 }
 
-PixelRegion::~PixelRegion() {
-    pixman_region32_fini(&impl->region);
-    delete impl;
-}
+PixelRegion::~PixelRegion() = default;
 
 void PixelRegion::unite(int x, int y, int width, int height) {
     pixman_box32_t b;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -50,7 +51,8 @@ public:
 
 private:
     struct Impl;
-    Impl* impl;
+    // Never null: every constructor makes one, and copies copy its contents.
+    std::unique_ptr<Impl> impl;
 };
 
 } // namespace platform

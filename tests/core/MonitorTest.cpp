@@ -107,3 +107,33 @@ TEST(MonitorTest, ConcurrentLazyMonitorCreationIsSafe) {
         EXPECT_EQ(o.getRefCount(), 1);
     }
 }
+
+// An unbalanced unlock would release a mutex the thread does not own (or, on a
+// monitor never locked, reach a mutex that was never made); every build stops
+// it with a message instead.
+TEST(MonitorDeathTest, UnlockWithoutHoldingStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const char* message = "monitor the calling thread does not hold";
+    EXPECT_DEATH(
+        {
+            Object o;
+            o.unlock();
+        },
+        message);
+    EXPECT_DEATH(
+        {
+            Object o;
+            o.lock();
+            o.unlock();
+            o.unlock();
+        },
+        message);
+    EXPECT_DEATH(
+        {
+            Object o;
+            o.lock();
+            std::thread other([&] { o.unlock(); });
+            other.join();
+        },
+        message);
+}

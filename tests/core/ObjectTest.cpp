@@ -22,6 +22,13 @@ struct Derived : Counted {
     using Counted::Counted;
 };
 
+// References convert only up the class chain; going down needs as<T> or cast<T>.
+static_assert(std::is_convertible_v<Ref<Derived>, Ref<Counted>>);
+static_assert(std::is_convertible_v<Ref<Derived>&&, Ref<Object>>);
+static_assert(!std::is_constructible_v<Ref<Derived>, const Ref<Counted>&>);
+static_assert(!std::is_constructible_v<Ref<Derived>, Ref<Object>&&>);
+static_assert(!std::is_constructible_v<Ref<lang::String>, Ref<Counted>>);
+
 } // namespace
 
 TEST(ObjectTest, ReleaseDestroysExactlyOnceAtZero) {
@@ -108,3 +115,21 @@ TEST(ClassTest, DestroyedClassLeavesTheRegistry) {
     EXPECT_EQ(lang::Class::forName("TemporaryClass"), nullptr);
     EXPECT_NE(lang::Class::forName("Widget"), nullptr);
 }
+
+TEST(ObjectTest, CheckedCastPassesTheExpectedClassAndNull) {
+    int destroyed = 0;
+    Ref<Object> d = adopt(new Derived(&destroyed));
+    EXPECT_EQ(lang::cast<Counted>(d), d.get());
+    EXPECT_EQ(lang::cast<Derived>(d), d.get());
+    EXPECT_EQ(lang::cast<Derived>(static_cast<Object*>(nullptr)), nullptr);
+}
+
+#if defined(RIPPLE_ASSERTIONS)
+TEST(ObjectDeathTest, CheckedCastToAnotherClassStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    int destroyed = 0;
+    Ref<Object> counted = adopt(new Counted(&destroyed));
+    EXPECT_DEATH(lang::cast<Derived>(counted), "not of the class");
+    EXPECT_DEATH(lang::cast<lang::String>(counted), "not of the class");
+}
+#endif
