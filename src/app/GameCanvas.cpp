@@ -23,6 +23,7 @@
 #include "platform/WindowMessages.h"
 #include "sound/AudioClip.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdint>
 #include <optional>
@@ -191,6 +192,21 @@ void GameCanvas::pauseList(lang::Vector& list, bool paused) {
 
 void GameCanvas::paintFrame() {
     present();
+    frameDone();
+}
+
+void GameCanvas::frameSkipped() {
+    skippedFrames.fetch_add(1);
+    frameDone();
+}
+
+void GameCanvas::frameDone() {
+    int frame = frameCounter.load();
+    int period = std::max(framePeriod.load(), 1);
+    int perSecond = std::max(1000 / period, 1);
+    if (frame % perSecond == 0)
+        ripple::traceFrameStats(frame, skippedFrames.load(), presentedFrames.load(),
+                                presentedPixels.load());
 }
 
 void GameCanvas::start() {
@@ -326,11 +342,14 @@ void GameCanvas::updateFrame() {
 void GameCanvas::updateSprites(lang::Vector& list) {
     Synchronized guard(&list);
     int time = frameCounter.load();
+    // Every frame visits every sprite, most of them standing still: the walk
+    // holds the list's lock once and reuses one rectangle.
+    lang::Rectangle scratch;
     for (int i = 0; i < list.size(); ++i) {
-        engine::SpriteBase* sprite = asSprite(list.elementAt(i));
+        engine::SpriteBase* sprite = asSprite(list.elementAtUnchecked(i));
         if (!sprite)
             continue;
-        lang::Rectangle scratch;
+        scratch.setBounds(0, 0, 0, 0);
         if (sprite->updateInto(time, scratch, dirtyRegion)) {
             dirtyFlag.store(true);
             engine::Sprite::unite(dirtyArea, scratch);
@@ -396,7 +415,7 @@ void GameCanvas::paintSprites(lang::Graphics& g) {
 void GameCanvas::paintList(lang::Vector& list, lang::Graphics& g, bool visibleOnly) {
     Synchronized guard(&list);
     for (int i = 0; i < list.size(); ++i) {
-        engine::SpriteBase* sprite = asSprite(list.elementAt(i));
+        engine::SpriteBase* sprite = asSprite(list.elementAtUnchecked(i));
         if (!sprite || (visibleOnly && !sprite->isVisible()))
             continue;
         if (dirtyRegion.intersects(sprite->getBounds()))
@@ -412,6 +431,7 @@ void GameCanvas::present() {
     if (!backBuffer)
         return;
     bool changed = dirtyRegion.getHandle() && !dirtyArea.isEmpty();
+    int64_t area = changed ? int64_t(dirtyArea.width) * dirtyArea.height : 0;
     if (!windowGraphics)
         windowGraphics = getGraphics();
     Ref<lang::Graphics> g = windowGraphics ? windowGraphics->create() : nullptr;
@@ -421,6 +441,8 @@ void GameCanvas::present() {
     if (g) {
         if (changed) {
             g->drawImage(backBuffer.get(), 0, 0);
+            presentedFrames.fetch_add(1);
+            presentedPixels.fetch_add(area);
             // The window shows it at its next present, on the main thread.
             if (!firstFrameShown.exchange(true))
                 ripple::traceStartup("first frame");

@@ -108,6 +108,7 @@ class GameCanvas : public lang::Component,
     // Pauses or resumes every animated root sprite.
     virtual void pauseAll(bool paused);
     void paintFrame() override;
+    void frameSkipped() override;
     // Ends both threads and waits for them; every sound stops. Never from an
     // engine thread (it waits for them), and never with the canvas lock held.
     virtual void stop();
@@ -205,6 +206,10 @@ class GameCanvas : public lang::Component,
     bool isSoundEnabled() const { return soundEnabled.load(); }
     bool isDirty() const { return dirtyFlag.load(); }
     int getFrameCounter() const { return frameCounter.load(); }
+    // Frames the render thread updated without painting, to keep its schedule.
+    int getSkippedFrames() const { return skippedFrames.load(); }
+    // Frames that brought a change to the window.
+    int getPresentedFrames() const { return presentedFrames.load(); }
     int getProgressTotal() const { return progressTotal.load(); }
     int getProgressDone() const { return getProgress(); }
     bool areResourcesReady() const { return resourcesReady.load(); }
@@ -247,6 +252,9 @@ protected:
     void paintList(lang::Vector& list, lang::Graphics& g, bool visibleOnly);
     // Pauses or resumes every animated sprite of `list`, under its lock.
     void pauseList(lang::Vector& list, bool paused);
+    // Counts one frame of the render thread's and, once a second of frames,
+    // hands the totals to the frame statistics line.
+    void frameDone();
     // Stops the threads, if any, from a destructor: a derived canvas calls it
     // first, so that no frame runs on a half-destroyed object.
     void stopThreads();
@@ -267,6 +275,9 @@ protected:
     std::atomic<bool> clearBackground{false};
     std::atomic<bool> resourcesReady{false};
     std::atomic<int32_t> frameCounter{0};
+    std::atomic<int32_t> skippedFrames{0};
+    std::atomic<int32_t> presentedFrames{0};
+    std::atomic<int64_t> presentedPixels{0};
     std::atomic<bool> firstFrameShown{false};
     std::atomic<int32_t> progressTotal{0};
 

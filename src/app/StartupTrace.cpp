@@ -18,4 +18,12 @@ void traceStartup(const char* phase) {
                  clock);
 }
 
+void traceFrameStats(int frame, int skipped, int presented, long long pixels) {
+    static const bool wanted = std::getenv("RIPPLE_FRAME_STATS") != nullptr;
+    if (!wanted)
+        return;
+    std::fprintf(stderr, "frames: %d skipped %d presented %d pixels %lld\n", frame, skipped,
+                 presented, pixels);
+}
+
 } // namespace ripple

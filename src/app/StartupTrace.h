@@ -9,4 +9,12 @@ namespace ripple {
 // from its exec. It costs nothing otherwise. Any thread.
 void traceStartup(const char* phase);
 
+// With RIPPLE_FRAME_STATS set, prints "frames: <frame> skipped <n> presented
+// <n> pixels <n>" to standard error: totals since the canvas started of the
+// frames the render thread skipped to keep its schedule, of those that
+// brought a change to the window, and of the pixels those changes covered.
+// A measuring script takes the difference of two lines. The canvas calls it
+// once a second of frames; it costs nothing otherwise. Any thread.
+void traceFrameStats(int frame, int skipped, int presented, long long pixels);
+
 } // namespace ripple

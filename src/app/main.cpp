@@ -16,7 +16,9 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <pthread.h>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,21 +26,49 @@ namespace {
 constexpr const char* resourceFileName = "ripple.bin";
 constexpr const char* errorTitle = "Ripple";
 
-// Set by SIGINT and SIGTERM (Ctrl+C in a terminal, the session ending): the
-// main loop turns it into a normal close, so the settings record a normal exit.
-volatile std::sig_atomic_t closeSignal = 0;
+// SIGINT and SIGTERM (Ctrl+C in a terminal, the session ending) are taken by
+// a thread of their own, blocked everywhere else; it wakes the main loop,
+// which turns the request into a normal close, so the settings record a
+// normal exit. The main loop can then sleep until there is work: polling for
+// a flag would wake it many times a second on a screen standing still.
+class CloseSignals {
+public:
+    // Before any other thread starts: the threads inherit the mask.
+    CloseSignals() {
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+        thread = std::thread([this] { run(); });
+    }
+    ~CloseSignals() {
+        ending.store(true);
+        pthread_kill(thread.native_handle(), SIGTERM);
+        thread.join();
+    }
+    CloseSignals(const CloseSignals&) = delete;
+    CloseSignals& operator=(const CloseSignals&) = delete;
 
-void onCloseSignal(int) {
-    closeSignal = 1;
-}
+    bool received() const { return closeRequested.load(); }
 
-void installSignalHandlers() {
-    struct sigaction action {};
-    action.sa_handler = onCloseSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+private:
+    void run() {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&signals, &signal) != 0)
+                continue;
+            if (ending.load())
+                return;
+            closeRequested.store(true);
+            platform::postPaintWake();
+        }
+    }
+
+    sigset_t signals{};
+    std::atomic<bool> closeRequested{false};
+    std::atomic<bool> ending{false};
+    std::thread thread;
+};
 
 // Built by erase and assign: GCC 12's -Wrestrict misreads the equivalent
 // substr/operator= chain in optimised builds.
@@ -55,7 +85,7 @@ std::string folderOf(const std::string& path) {
 } // namespace
 
 int main() {
-    installSignalHandlers();
+    CloseSignals closeSignals;
     std::vector<std::string> folders = lang::DataFolder::searchFolders();
     std::string resourcePath = lang::DataFolder::find(folders, resourceFileName);
     if (resourcePath.empty()) {
@@ -87,8 +117,8 @@ int main() {
     if (frame->create(nullptr, lang::Rectangle(0, 0, 800, 600))) {
         ripple::traceStartup("window");
         bool closeAsked = false;
-        while (platform::pumpMessages(50)) {
-            if (closeSignal && !closeAsked) {
+        while (platform::pumpMessages(-1)) {
+            if (closeSignals.received() && !closeAsked) {
                 closeAsked = true;
                 frame->postMessage(platform::msg::close, 0, 0);
             }

@@ -153,6 +153,11 @@ bool AnimateSprite::update(int time, Rectangle& rect) {
     SpriteListener* target = nullptr;
     Ref<lang::String> name;
     bool result;
+    // At rest the update below would do nothing but this; a position changed
+    // behind the sprite's back still takes the full update.
+    if (atRest.load(std::memory_order_acquire) && x.load() == targetX.load() &&
+        y.load() == targetY.load())
+        return Sprite::update(time, rect);
     {
         Synchronized guard(this);
         if (paused) {
@@ -198,6 +203,9 @@ bool AnimateSprite::update(int time, Rectangle& rect) {
             eventPending = false;
             ++posts;
         }
+        atRest.store(frameStep == 0 && moveSteps < 1 && fadeSteps < 1 && !eventPending &&
+                         x == targetX && y == targetY && getLevel() == targetAlpha,
+                     std::memory_order_release);
         if (posts > 0 && listener && eventName) {
             target = listener;
             name = eventName;
@@ -210,6 +218,7 @@ bool AnimateSprite::update(int time, Rectangle& rect) {
 
 void AnimateSprite::setLocation(int newX, int newY) {
     Synchronized guard(this);
+    unsettle();
     Sprite::setLocation(newX, newY);
     targetX = newX;
     targetY = newY;
@@ -217,6 +226,7 @@ void AnimateSprite::setLocation(int newX, int newY) {
 
 void AnimateSprite::setLocationQuiet(int newX, int newY) {
     Synchronized guard(this);
+    unsettle();
     Sprite::setLocationQuiet(newX, newY);
     targetX = newX;
     targetY = newY;
@@ -224,6 +234,7 @@ void AnimateSprite::setLocationQuiet(int newX, int newY) {
 
 void AnimateSprite::moveBy(int dx, int dy) {
     Synchronized guard(this);
+    unsettle();
     Sprite::moveBy(dx, dy);
     targetX = x.load();
     targetY = y.load();
@@ -273,6 +284,7 @@ void AnimateSprite::copyAnimationInto(AnimateSprite& target) {
 void AnimateSprite::setTint(int level, int red, int green, int blue) {
     {
         Synchronized guard(this);
+        unsettle();
         targetAlpha = level;
     }
     Sprite::setTint(level, red, green, blue);
@@ -285,6 +297,7 @@ bool AnimateSprite::isEventPending() {
 
 void AnimateSprite::setPaused(bool value) {
     Synchronized guard(this);
+    unsettle();
     paused = value;
 }
 
@@ -300,6 +313,7 @@ int AnimateSprite::getPausedTicks() {
 
 void AnimateSprite::moveTo(int newX, int newY, int steps) {
     Synchronized guard(this);
+    unsettle();
     targetX = newX;
     targetY = newY;
     // With no steps left the sprite would never reach its target yet report
@@ -310,6 +324,7 @@ void AnimateSprite::moveTo(int newX, int newY, int steps) {
 
 void AnimateSprite::fadeTo(int alpha, int steps) {
     Synchronized guard(this);
+    unsettle();
     targetAlpha = alpha;
     eventPending = true;
     if (steps != -1)
@@ -408,6 +423,7 @@ void AnimateSprite::setBounce(bool value) {
 
 void AnimateSprite::setAnimation(int step, bool newLoop) {
     Synchronized guard(this);
+    unsettle();
     frameStep = step;
     loop = newLoop;
     if ((!loop || repeatCount > 0) && !bounce)

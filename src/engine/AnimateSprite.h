@@ -85,6 +85,8 @@ private:
     // true when a finished repeat count asks for an event at once.
     bool advanceFrame(int t);
     void setFrameLocked(int n);
+    // Under the lock, by every change that may set the sprite going again.
+    void unsettle() { atRest.store(false, std::memory_order_release); }
 
     int32_t moveSteps = 0;
     int32_t fadeSteps = 0;
@@ -109,6 +111,10 @@ private:
     bool eventPending = false;
     bool paused = false;
     int32_t pausedTicks = 0;
+    // Set by an update that found nothing to animate, move, fade or report:
+    // until a change clears it, an update only collects the dirty area,
+    // without the lock. Most of a scene stands still most of the time.
+    std::atomic<bool> atRest{false};
 };
 
 } // namespace engine

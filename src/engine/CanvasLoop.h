@@ -27,6 +27,9 @@ public:
     // Milliseconds per frame; read every frame, so a change applies at once.
     virtual int getFramePeriod() const = 0;
     virtual bool isFrameSkipAllowed() const = 0;
+    // The render thread updated this frame but did not paint it, to catch up
+    // with its schedule.
+    virtual void frameSkipped() {}
     virtual EventQueue& getEventQueue() = 0;
     // Dispatches one event taken from the queue, on the calling thread and
     // without the canvas lock.

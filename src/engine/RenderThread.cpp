@@ -47,6 +47,7 @@ void RenderThread::run() {
                 if (wait < -skipLateness && canvas->isFrameSkipAllowed() &&
                     skipped < maxSkippedInARow) {
                     ++skipped;
+                    canvas->frameSkipped();
                     if (wait < -rebaseLateness)
                         start = now - period * frames;
                 } else {

@@ -395,7 +395,7 @@ void Track::showSpray(const PathPoint& point) {
 void Track::hidePieces(int from) {
     for (int k = from; k < maxPieces; ++k)
         if (slots[k].piece) {
-            slots[k].piece->setVisible(false);
+            parts.pool->giveBack(slots[k].piece);
             slots[k].piece = nullptr;
         }
 }
@@ -412,7 +412,7 @@ void Track::drawWater() {
         for (int p = lower - phase; p >= s.head && used < maxPieces; p -= pieceSpacing) {
             Slot& slot = slots[used];
             if (slot.piece && slot.fast != fastWater) {
-                slot.piece->setVisible(false);
+                parts.pool->giveBack(slot.piece);
                 slot.piece = nullptr;
             }
             if (!slot.piece) {

@@ -124,8 +124,12 @@ bool pumpMessages(int timeoutMs) {
     if (!isMainThread())
         return !quitRequested.load();
     SDL_Event event;
-    bool have = timeoutMs == 0 ? SDL_PollEvent(&event) != 0
-                               : SDL_WaitEventTimeout(&event, timeoutMs < 0 ? 100 : timeoutMs) != 0;
+    // Every request from another thread arrives as an event that wakes the
+    // wait; the limit is only a safety net, long enough that a still screen
+    // costs next to nothing.
+    bool have = timeoutMs == 0
+                    ? SDL_PollEvent(&event) != 0
+                    : SDL_WaitEventTimeout(&event, timeoutMs < 0 ? 1000 : timeoutMs) != 0;
     // Events that arrive while these are handled wait for the next call, so a
     // thread posting without pause cannot keep the loop from painting.
     int budget = 4096;

@@ -109,6 +109,9 @@ TEST(GameCanvasThreadTest, LateFramesAreSkippedAtMostTwiceInARowAndLongDelaysReb
         for (size_t i = 0; i < row.durations.size(); ++i)
             paints += canvas->painted[i] ? 'P' : 'S';
         EXPECT_EQ(paints, row.paints);
+        // The count a measuring script reads is the number of frames left unpainted.
+        EXPECT_EQ(canvas->getSkippedFrames(),
+                  int(std::count(canvas->painted.begin(), canvas->painted.end(), false)));
         // The game clock advances on every update, painted or not.
         for (size_t i = 0; i < canvas->counters.size(); ++i)
             EXPECT_EQ(canvas->counters[i], int(i) + 1);

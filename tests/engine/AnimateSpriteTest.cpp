@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -220,6 +221,39 @@ TEST(AnimateSpriteFrameTest, PausedSpritesHoldTheirFrameAndShiftTheClock) {
     a.sprite->setPaused(false);
     // Time 5 counts as 2 after three paused ticks.
     EXPECT_EQ(a.frames(2), (Frames{2, 2}));
+}
+
+// A sprite with nothing to do is updated without its lock; each change that
+// sets it going again must be seen by the next update.
+TEST(AnimateSpriteFrameTest, ASpriteAtRestStartsAgainOnEveryChange) {
+    struct Row {
+        const char* what;
+        std::function<void(AnimateSprite&)> change;
+        std::function<bool(Animated&)> seen;
+        bool repaints = true;
+    };
+    const Row rows[] = {
+        {"animation", [](AnimateSprite& s) { s.setAnimation(1, true); },
+         [](Animated& a) { return a.sprite->getFrame() == 2; }},
+        {"move", [](AnimateSprite& s) { s.moveTo(10, 4, 2); },
+         [](Animated& a) { return a.sprite->getX() == 10 && a.listener.count() == 1; }},
+        {"fade", [](AnimateSprite& s) { s.fadeTo(32, 2); },
+         [](Animated& a) { return a.sprite->getLevel() == 32 && a.listener.count() == 1; }},
+        {"pause", [](AnimateSprite& s) { s.setPaused(true); },
+         [](Animated& a) { return a.sprite->getPausedTicks() == 2; }, false},
+        {"frame", [](AnimateSprite& s) { s.setFrame(3); },
+         [](Animated& a) { return a.sprite->getFrame() == 3; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Animated a(4);
+        a.step();
+        ASSERT_FALSE(a.step()) << "at rest";
+        row.change(*a.sprite);
+        EXPECT_EQ(a.step(), row.repaints) << "the change is repainted";
+        a.step();
+        EXPECT_TRUE(row.seen(a));
+    }
 }
 
 TEST(AnimateSpriteMotionTest, MoveToInterpolatesAndPostsAfterArrival) {

@@ -487,15 +487,23 @@ TEST(TrackTest, LookUpsOutsideThePathUseItsEnds) {
 
 // The live stream is drawn from 45 above the bottom up to its head, a piece
 // every 22 shifted by the scroll phase (6 a tick); released water from its
-// tail. Pieces come from the shared pool and go back to it.
+// tail. Pieces come from the shared pool and go back to it; only the shown
+// ones animate.
 TEST(TrackTest, WaterPiecesFollowTheStream) {
     Rig rig(300);
     ripple::WaterPool pool;
     std::vector<lang::Ref<engine::AnimateSprite>> pieces;
     for (int i = 0; i < 6; ++i) {
         pieces.push_back(lang::adopt(new engine::AnimateSprite()));
+        pieces.back()->setAnimation(2, true);
         pool.add(pieces.back().get(), false);
     }
+    auto animatingAreShown = [&] {
+        for (auto& piece : pieces)
+            if ((piece->getFrameStep() == 2) != piece->isVisible())
+                return false;
+        return true;
+    };
     Track::Parts parts = rig.track.getParts();
     parts.pool = &pool;
     rig.track.setParts(parts);
@@ -512,6 +520,7 @@ TEST(TrackTest, WaterPiecesFollowTheStream) {
     EXPECT_EQ((std::vector<int>{249}), shown());
     rig.step(); // head 180, phase 12
     EXPECT_EQ((std::vector<int>{199, 221, 243}), shown());
+    EXPECT_TRUE(animatingAreShown());
     rig.step(); // head 120, phase 18: more pieces than the pool holds
     EXPECT_EQ((std::vector<int>{127, 149, 171, 193, 215, 237}), shown());
     rig.track.water(false); // phase 0; 113 / 128 x -60 moves head and tail to 67 and 247
@@ -519,6 +528,11 @@ TEST(TrackTest, WaterPiecesFollowTheStream) {
     EXPECT_EQ((std::vector<int>{137, 159, 181, 203, 225, 247}), shown());
     rig.track.setState(Track::resetting);
     EXPECT_TRUE(shown().empty());
+    EXPECT_TRUE(animatingAreShown());
+    rig.track.water(true);
+    rig.step();
+    EXPECT_EQ(1u, shown().size());
+    EXPECT_TRUE(animatingAreShown()) << "a piece taken again animates again";
 }
 
 TEST(TrackTest, ATrackWithoutPointsStaysIdle) {
