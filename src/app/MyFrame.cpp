@@ -2,6 +2,7 @@
 
 #include "app/GameCanvas2.h"
 #include "game/ReplayRecorder.h"
+#include "game/WindowBot.h"
 #include "gfx/Color.h"
 #include "gfx/Cursor.h"
 #include "gfx/FancyHelper.h"
@@ -35,7 +36,12 @@ MyFrame::MyFrame() : makeCanvas(makeGameCanvas2) {
     frameHeight = 600;
 }
 
-MyFrame::~MyFrame() = default;
+MyFrame::~MyFrame() {
+    // The canvas keeps the bot as its input observer until it stops; the
+    // bot's thread must not outlive the frame it plays in.
+    if (windowBot)
+        windowBot->stop();
+}
 
 bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
     if (!LoaderFrame2::create(parent, r))
@@ -52,12 +58,18 @@ bool MyFrame::create(lang::Component* parent, const lang::Rectangle& r) {
 
     Ref<GameCanvas> gameCanvas = lang::adopt(makeCanvas());
     // Before the loader thread starts: the recorder fixes every thread's seed.
-    if (std::shared_ptr<ReplayRecorder> recorder = ReplayRecorder::fromEnvironment())
-        gameCanvas->setInputObserver(recorder);
+    std::shared_ptr<GameCanvas::InputObserver> observer = ReplayRecorder::fromEnvironment();
+    windowBot = WindowBot::fromEnvironment(observer);
+    if (windowBot)
+        observer = windowBot;
+    if (observer)
+        gameCanvas->setInputObserver(observer);
     gameCanvas->create(this, lang::Rectangle(0, 0, frameWidth, frameHeight));
     // The canvas shows once it runs; until then the loading screen is seen.
     gameCanvas->setVisible(false);
     start(gameCanvas.get(), String(dataFileKey), programName);
+    if (windowBot)
+        windowBot->start(gameCanvas.get());
 
     hwnd->show(true);
     startLoadingTimer();

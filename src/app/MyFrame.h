@@ -4,6 +4,7 @@
 #include "core/String.h"
 
 #include <atomic>
+#include <memory>
 
 namespace lang {
 class Font;
@@ -13,6 +14,8 @@ class Image;
 } // namespace lang
 
 namespace ripple {
+
+class WindowBot;
 
 // The game's main window: 800 x 600, a loading screen (logo, progress bar and
 // a status line, repainted every 60 ms) while the canvas loads, then the game
@@ -71,6 +74,8 @@ private:
     lang::Ref<lang::FontMetrics> statusMetrics;
     std::atomic<int> paintCount{0};
     bool timerRunning = false;
+    // Set by RIPPLE_BOT only; its thread ends before the frame does.
+    std::shared_ptr<WindowBot> windowBot;
 };
 
 } // namespace ripple

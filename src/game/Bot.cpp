@@ -35,34 +35,75 @@ constexpr double powerupDiscount = 0.5;
 
 const char* const difficultyButtons[] = {"starteasy", "startnormal", "starthard"};
 
-double dangerOf(const HeadlessGame::TrackView& t) {
+double dangerOf(const BotSeat::TrackView& t) {
     if (t.itemColour < 0 && !t.powerup)
         return -1;
     return t.powerup ? t.progress - powerupDiscount : t.progress;
 }
 
+// The headless game, stepped by the bot: every input is handled at once.
+class HeadlessSeat final : public BotSeat {
+public:
+    explicit HeadlessSeat(HeadlessGame& game) : game(game) {}
+    int frame() const override { return game.getFrame(); }
+    int state() const override { return game.getState(); }
+    int score() const override { return game.getScore(); }
+    std::vector<TrackView> tracks() const override { return game.getTrackViews(); }
+    bool findButton(const std::string& name, int& x, int& y) const override {
+        return game.findButton(name, x, y);
+    }
+    void move(int x, int y, bool held) override {
+        // With the button held the window reports drags, as for a person.
+        ScriptLine line;
+        line.kind = held ? ScriptLine::Kind::Drag : ScriptLine::Kind::Move;
+        line.hasPoint = true;
+        line.x = x;
+        line.y = y;
+        game.input(line);
+    }
+    void press() override { game.press(); }
+    void release() override { game.release(); }
+    void click(int x, int y) override {
+        game.move(x, y);
+        game.press();
+        game.release();
+    }
+    bool step() override {
+        game.step(1);
+        return true;
+    }
+
+private:
+    HeadlessGame& game;
+};
+
+int clampDifficulty(int difficulty) {
+    return difficulty < 0 ? 0 : difficulty > 2 ? 2 : difficulty;
+}
+
 } // namespace
 
 Bot::Bot(HeadlessGame& game, int difficulty)
-    : game(game), difficulty(difficulty < 0   ? 0
-                             : difficulty > 2 ? 2
-                                              : difficulty) {}
+    : ownSeat(std::make_unique<HeadlessSeat>(game)), game(*ownSeat),
+      difficulty(clampDifficulty(difficulty)) {}
+
+Bot::Bot(BotSeat& seat, int difficulty) : game(seat), difficulty(clampDifficulty(difficulty)) {}
+
+Bot::~Bot() = default;
 
 bool Bot::clickAny(std::initializer_list<const char*> names) {
     for (const char* name : names) {
         int x = 0, y = 0;
         if (!game.findButton(name, x, y))
             continue;
-        game.move(x, y);
-        game.press();
-        game.release();
+        game.click(x, y);
         return true;
     }
     return false;
 }
 
 void Bot::aim() {
-    std::vector<HeadlessGame::TrackView> tracks = game.getTrackViews();
+    std::vector<BotSeat::TrackView> tracks = game.tracks();
     int best = -1;
     double bestDanger = -1;
     for (size_t i = 0; i < tracks.size(); ++i) {
@@ -84,15 +125,8 @@ void Bot::aim() {
         target = -1;
         return;
     }
-    if (best != target || !holding) {
-        // With the button held the window reports drags, as for a person.
-        ScriptLine line;
-        line.kind = holding ? ScriptLine::Kind::Drag : ScriptLine::Kind::Move;
-        line.hasPoint = true;
-        line.x = tracks[static_cast<size_t>(best)].bottomX;
-        line.y = sprayerY;
-        game.input(line);
-    }
+    if (best != target || !holding)
+        game.move(tracks[static_cast<size_t>(best)].bottomX, sprayerY, holding);
     target = best;
     if (!holding) {
         game.press();
@@ -102,13 +136,13 @@ void Bot::aim() {
 
 Bot::Result Bot::play(int levels, int maxFrames) {
     Result result;
-    int first = game.getFrame();
-    int lastState = game.getState();
+    int first = game.frame();
+    int lastState = game.state();
     int since = first;
     int nextClick = first;
     for (;;) {
-        int frame = game.getFrame();
-        int state = game.getState();
+        int frame = game.frame();
+        int state = game.state();
         if (state != lastState) {
             if (state == lifeLost)
                 ++result.livesLost;
@@ -167,22 +201,30 @@ Bot::Result Bot::play(int levels, int maxFrames) {
             clicked = clickDue && clickAny({"bclosemenu"});
             break;
         case playing:
-            if ((frame - since) % reactionFrames == 0)
+            if (!spraying) {
+                if (holding)
+                    game.release();
+                holding = false;
+            } else if ((frame - since) % reactionFrames == 0) {
                 aim();
+            }
             break;
         default:
             break;
         }
         if (clicked)
             nextClick = frame + clickPause;
-        game.step(1);
+        if (!game.step()) {
+            result.ending = "closed";
+            break;
+        }
     }
     if (holding)
         game.release();
     holding = false;
-    result.score = game.getScore();
-    result.finalState = game.getState();
-    result.frames = game.getFrame() - first;
+    result.score = game.score();
+    result.finalState = game.state();
+    result.frames = game.frame() - first;
     return result;
 }
 

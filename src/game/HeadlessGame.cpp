@@ -301,11 +301,13 @@ bool hitMiddle(engine::SpriteBase& sprite, int& x, int& y) {
 } // namespace
 
 bool HeadlessGame::findButton(const std::string& name, int& x, int& y) const {
-    if (!canvas)
-        return false;
+    return canvas && findButtonOn(*canvas, name, x, y);
+}
+
+bool HeadlessGame::findButtonOn(GameCanvas2& canvas, const std::string& name, int& x, int& y) {
     lang::String wanted(name.c_str());
-    for (int i = canvas->getSpriteCount() - 1; i >= 0; --i) {
-        lang::Ref<engine::SpriteBase> sprite = canvas->spriteAt(i);
+    for (int i = canvas.getSpriteCount() - 1; i >= 0; --i) {
+        lang::Ref<engine::SpriteBase> sprite = canvas.spriteAt(i);
         if (!sprite || !sprite->isVisible())
             continue;
         if (sprite->getName().equals(wanted))

@@ -93,6 +93,8 @@ public:
     // Where a visible button named `name` (a scene sprite, or a child of a
     // visible dialog) can be clicked; false when none is shown.
     bool findButton(const std::string& name, int& x, int& y) const;
+    // The same on any game canvas (the caller holds its lock when threads run).
+    static bool findButtonOn(GameCanvas2& canvas, const std::string& name, int& x, int& y);
     // Called on each change of state with the frame it happened in.
     void setStateListener(std::function<void(int frame, int from, int to)> listener);
     // Every dispatched input goes to `observer` too (a recorder).
