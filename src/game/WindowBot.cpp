@@ -22,6 +22,8 @@ constexpr int maxFrames = 25 * 600;
 // How long a click may wait for the game to see it: a script that lags
 // this far has lost its way, and the bot goes on to its next look.
 constexpr auto clickPatience = std::chrono::seconds(60);
+// Milliseconds a handled click is given to change the game's state.
+constexpr int stateChangePatience = 3000;
 
 } // namespace
 
@@ -32,13 +34,13 @@ public:
     Seat(WindowBot& bot, GameCanvas2& canvas) : bot(bot), canvas(canvas) {}
 
     int frame() const override { return canvas.getFrameCounter(); }
+    int currentState() const {
+        lang::Synchronized guard(&canvas.frameLock());
+        auto* game = lang::as<RippleCanvas>(&canvas);
+        return game ? game->getState() : -1;
+    }
     int state() const override {
-        int now = -1;
-        {
-            lang::Synchronized guard(&canvas.frameLock());
-            if (auto* game = lang::as<RippleCanvas>(&canvas))
-                now = game->getState();
-        }
+        int now = currentState();
         if (now != lastState) {
             lastState = now;
             say("state " + std::to_string(now));
@@ -74,6 +76,13 @@ public:
         bot.changed.wait_for(guard, clickPatience, [&] {
             return bot.releases != before || bot.quit || bot.isStopping();
         });
+        guard.unlock();
+        // A button's answer may take the real game a few frames (a dialog
+        // closing first): the bot looks again once the state has moved on.
+        int from = currentState();
+        for (int waited = 0; waited < stateChangePatience && currentState() == from; waited += 20)
+            if (!bot.pause(20))
+                return;
     }
     bool step() override {
         int from = frame();

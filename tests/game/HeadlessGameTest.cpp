@@ -6,6 +6,7 @@
 #include "game/Bot.h"
 #include "game/InputScript.h"
 #include "game/ReplayRecorder.h"
+#include "game/WindowBot.h"
 #include "support/IoTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -168,5 +169,44 @@ TEST_P(HeadlessGameBotTest, WinsTheFirstFiveLevelsOnEasy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, HeadlessGameBotTest, ::testing::Values(1u, 2u, 3u));
+
+// What the window test relies on: a bot that stops spraying after its level
+// still clicks on through every dialog until the game is over.
+TEST_F(HeadlessGameTest, ABotThatStopsSprayingPlaysOnToTheGameOver) {
+    HeadlessGame game;
+    ASSERT_TRUE(open(game, 1));
+    ripple::Bot bot(game, 0);
+    ASSERT_EQ(bot.play(1, 20000).levelsWon, 1);
+    bot.setSpraying(false);
+    ripple::Bot::Result result = bot.play(1000, 50000);
+    EXPECT_EQ(result.ending, "game over");
+    EXPECT_EQ(result.levelsWon, 0);
+    EXPECT_GE(result.livesLost, 1);
+    EXPECT_EQ(game.getLives(), 0);
+}
+
+TEST(WindowBotTest, SettingNamesADifficultyAndALevelCount) {
+    struct Row {
+        const char* text;
+        bool valid;
+        int difficulty;
+        int levels;
+    };
+    const Row rows[] = {
+        {"easy", true, 0, 1},        {"hard,3", true, 2, 3},   {"normal,12", true, 1, 12},
+        {"", false, 0, 0},           {"medium", false, 0, 0},  {"easy,", false, 0, 0},
+        {"easy,0", false, 0, 0},     {"easy,-2", false, 0, 0}, {"easy,2x", false, 0, 0},
+        {"easy,99999", false, 0, 0}, {"Easy", false, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        int difficulty = -1, levels = -1;
+        ASSERT_EQ(ripple::WindowBot::parseSetting(row.text, difficulty, levels), row.valid);
+        if (row.valid) {
+            EXPECT_EQ(difficulty, row.difficulty);
+            EXPECT_EQ(levels, row.levels);
+        }
+    }
+}
 
 } // namespace
