@@ -9,24 +9,14 @@ set -eu
 exe=$1
 out=$2
 . "$(dirname "$0")/../support/xvfb-session.sh"
-xvfb_need_tools
-[ -f "$(dirname "$exe")/ripple.bin" ] || { echo "no ripple.bin beside $exe: skipped"; exit 77; }
+xvfb_session 1280x800 "$exe"
 mkdir -p "$out"
-scratch=$(mktemp -d)
-trap 'xvfb_cleanup; rm -rf "$scratch"' EXIT
-xvfb_start 1280x800 "$scratch"
-
-fail() {
-    echo "FAIL: $*"
-    [ -n "${GAME_LOG:-}" ] && cat "$GAME_LOG"
-    exit 1
-}
 
 # A player who chose full screen last time, and whose last run ended normally.
-game_settings "$scratch" '"FULLSCREEN"=dword:00000001' '"NORMALEXIT"=dword:00000001'
+game_settings "$SCRATCH" '"FULLSCREEN"=dword:00000001' '"NORMALEXIT"=dword:00000001'
 # Each step waits 25 ms: the data's few hundred steps take seconds, and the
 # bar grows across many screenshots.
-game_start "$exe" "$scratch" RIPPLE_TEST_LOAD_STEP_MS=25
+game_start "$exe" "$SCRATCH" RIPPLE_TEST_LOAD_STEP_MS=25
 game_wait_phase window 30
 
 # The letterbox: 1280 x 800 holds the picture at 1066 x 800 from x = 107.
@@ -43,14 +33,14 @@ seen=
 i=0
 while [ $i -lt 120 ]; do
     i=$((i + 1))
-    screen_shot "$scratch/shot.png"
-    set -- $(pixels "$scratch/shot.png" "$bar_left" "$bar_right" "$logo" "$left_bar" "$right_bar" \
+    screen_shot "$SCRATCH/shot.png"
+    set -- $(pixels "$SCRATCH/shot.png" "$bar_left" "$bar_right" "$logo" "$left_bar" "$right_bar" \
         "$bar_quarter")
     # Begun (a quarter at least, for a telling picture) and not finished.
     if [ "$(brightest "$1")" -gt 96 ] && [ "$(brightest "$6")" -gt 96 ] &&
         [ "$(brightest "$2")" -lt 48 ]; then
         seen=1
-        cp "$scratch/shot.png" "$out/loading.png"
+        cp "$SCRATCH/shot.png" "$out/loading.png"
         break
     fi
     grep -q "^startup: scene " "$GAME_LOG" && fail "loading ended before the bar was seen part-filled"

@@ -1,61 +1,78 @@
 #!/bin/sh
-# The game played through its real window on a 1280 x 800 X screen with a
-# window manager: clicks and a held button go in as X mouse events (xdotool),
-# through the letterbox, and each screen is waited for by the colours of its
-# own buttons. Screenshots of the main menu, the difficulty dialog, the map, a
-# level in play with water sprayed are left in the folder given.
+# The game's own bot plays it through the real window on a 1280 x 800 X screen
+# with a window manager. Started with RIPPLE_BOT=easy,1, the game writes each
+# pointer action its bot decides on, and bot_drive performs it with xdotool
+# through the letterbox, so every input reaches the game as an X mouse event.
+# The bot wins the first level, then lets the balls through until the game is
+# over. The first time the bot reports a state, its screen is waited for by
+# its colours and kept: main-menu, dialog (difficulty), map, level (in play,
+# water sprayed) and game-over (.png) in the folder given.
 # Usage: game-screens.sh <game executable> <folder for the screenshots>
 # Exits 77 (ctest's skip) where Xvfb, openbox, xdotool or ImageMagick is missing.
 set -eu
 exe=$1
 out=$2
 . "$(dirname "$0")/../support/xvfb-session.sh"
-xvfb_need_tools xdotool
-[ -f "$(dirname "$exe")/ripple.bin" ] || { echo "no ripple.bin beside $exe: skipped"; exit 77; }
+xvfb_session 1280x800 "$exe" xdotool
 mkdir -p "$out"
-scratch=$(mktemp -d)
-trap 'xvfb_cleanup; rm -rf "$scratch"' EXIT
-xvfb_start 1280x800 "$scratch"
-
-fail() {
-    echo "FAIL: $*"
-    [ -n "${GAME_LOG:-}" ] && cat "$GAME_LOG"
-    exit 1
-}
+rm -f "$out"/*.png
 
 # The body of the game's buttons, and the sand of the map's path.
 button=27848F
 sand=A49168
-# Full screen, and the easy pond open up to its last level (twelve tracks).
-game_settings "$scratch" '"FULLSCREEN"=dword:00000001' '"NORMALEXIT"=dword:00000001' \
-    '"LEVELCOMPLETEDEASY"=dword:00000032' '"CURRENTLEVELPLAYINGEASY"=dword:00000032'
-game_start "$exe" "$scratch"
-game_wait_phase "first frame" 120
+# Moves the bot makes in play before the level's picture is taken: by then
+# balls roll and water has been sprayed at them.
+moves_before_shot=4
 
-# The main menu: its Play button.
-wait_for_colour "$out/main-menu.png" 310 284 $button 60 || fail "no main menu"
-canvas_click 400 284
-# The difficulty dialog: the easy column's Start button.
-wait_for_colour "$out/dialog.png" 150 412 $button 30 || fail "no difficulty dialog"
-canvas_click 210 412
-# The map, then the start-of-level dialog over the level with its Go button.
-wait_for_colour "$out/map.png" 340 414 $sand 30 || fail "no map"
-wait_for_colour "$scratch/ready.png" 340 414 $button 60 || fail "no start-of-level dialog"
-canvas_click 400 414
-# Play: the fish follows the pointer and sprays while the button is held.
-sleep 1
-canvas_move 400 520
-xdotool mousedown 1
-for x in 300 200 300 400 500 600 500; do
-    canvas_move $x 520
-    sleep 0.4
-done
-screen_shot "$out/level.png"
-xdotool mouseup 1
+seen=
+moves=-1
+# Called by bot_drive after each of the bot's lines.
+bot_line() {
+    case $1 in
+    move)
+        [ $moves -ge 0 ] || return 0
+        moves=$((moves + 1))
+        if [ $moves -ge $moves_before_shot ]; then
+            screen_shot "$out/level.png"
+            moves=-1
+        fi
+        return 0
+        ;;
+    state) ;;
+    *) return 0 ;;
+    esac
+    case " $seen " in *" $2 "*) return 0 ;; esac
+    seen="$seen $2"
+    case $2 in
+    1) wait_for_colour "$out/main-menu.png" 310 284 $button 60 ;;
+    2) wait_for_colour "$out/dialog.png" 150 412 $button 30 ;;
+    3) wait_for_colour "$out/map.png" 340 414 $sand 30 ;;
+    7) moves=0 ;;
+    12) wait_for_colour "$out/game-over.png" 400 300 $button 60 ;;
+    esac
+}
+
+game_settings "$SCRATCH" '"FULLSCREEN"=dword:00000001' '"NORMALEXIT"=dword:00000001'
+game_start "$exe" "$SCRATCH" RIPPLE_BOT=easy,1
+bot_drive "$SCRATCH/done" "$SCRATCH/failed" &
+driver=$!
+# The run takes about two minutes on an idle machine.
+bot_wait "$SCRATCH/done" $driver 600 || {
+    [ -s "$SCRATCH/failed" ] && fail "$(cat "$SCRATCH/failed")"
+    fail "the bot was not done"
+}
+set -- $(cat "$SCRATCH/done")
+echo "the bot: $*"
+# "game over levels N lives N score N"
+[ "$1 $2" = "game over" ] || fail "the bot's game did not end in game over: $*"
+[ "$4" -ge 1 ] || fail "the bot won no level: $*"
+[ -f "$out/game-over.png" ] || fail "no picture of the game over"
+[ -f "$out/level.png" ] || fail "no picture of the level in play"
 set -- $(pixels "$out/level.png" "$(canvas_to_screen 340 414)" "$(canvas_to_screen 400 300)")
 if colour_near "$1" $button || colour_near "$2" 000000; then
-    fail "the level is not in play ($1 $2)"
+    fail "the level was not in play ($1 $2)"
 fi
 
 game_stop || fail "the game did not end normally"
-echo "screenshots in $out: main-menu dialog map level (.png)"
+wait $driver 2>/dev/null || true
+echo "screenshots in $out: main-menu dialog map level game-over (.png)"

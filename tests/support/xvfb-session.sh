@@ -4,18 +4,16 @@
 # has used. Source it from a POSIX shell script:
 #
 #   . "$(dirname "$0")/../support/xvfb-session.sh"
-#   xvfb_need_tools
-#   scratch=$(mktemp -d)
-#   trap 'xvfb_cleanup; rm -rf "$scratch"' EXIT
-#   xvfb_start 1280x800 "$scratch"
-#   game_start "$exe" "$scratch" RIPPLE_TEST_LOAD_STEP_MS=20
-#   game_wait_phase running 30
+#   xvfb_session 1280x800 "$exe"      # skips without the tools; sets SCRATCH
+#   game_start "$exe" "$SCRATCH" RIPPLE_TEST_LOAD_STEP_MS=20
+#   game_wait_phase running 30 || fail "the game did not run"
 #   screen_shot "$out/first.png"
 #   pixels "$out/first.png" 10,10 640,400      # prints "000000 4A7F92"
 #   game_stop
 #
-# The caller's EXIT trap calls xvfb_cleanup, which stops the game and the
-# server; nothing here replaces the caller's trap.
+# xvfb_session sets the EXIT trap that stops the game and the server and
+# removes SCRATCH. A script that wants a trap of its own uses xvfb_need_tools,
+# xvfb_start and xvfb_cleanup instead; nothing else here touches the trap.
 
 # Exits 77 (ctest's skip) when a tool is missing; extra tools can be named.
 xvfb_need_tools() {
@@ -64,6 +62,31 @@ xvfb_start() {
     done
     # The window manager announces itself a moment before it manages windows.
     sleep 0.5
+}
+
+# The usual start of a test script: exits 77 (ctest's skip) without the tools
+# (extra ones named after EXE) or without the data file beside EXE; makes
+# SCRATCH, a folder removed at exit together with the game and the server;
+# starts the server at SIZE with its logs in SCRATCH.
+xvfb_session() {
+    size=$1
+    game=$2
+    shift 2
+    xvfb_need_tools "$@"
+    if [ ! -f "$(dirname "$game")/ripple.bin" ]; then
+        echo "no ripple.bin beside $game: skipped"
+        exit 77
+    fi
+    SCRATCH=$(mktemp -d)
+    trap 'xvfb_cleanup; rm -rf "$SCRATCH"' EXIT
+    xvfb_start "$size" "$SCRATCH"
+}
+
+# Ends the script as failed with a reason, and the game's log when it ran.
+fail() {
+    echo "FAIL: $*"
+    [ -n "${GAME_LOG:-}" ] && [ -f "$GAME_LOG" ] && cat "$GAME_LOG"
+    exit 1
 }
 
 xvfb_stop() {
@@ -203,11 +226,12 @@ canvas_move() {
     xdotool mousemove "$1" "$2"
 }
 
-# A click of the left button at the canvas's point (CX, CY).
+# A click of the left button at the canvas's point (CX, CY). One command
+# moves and clicks: the game may warp the pointer back to its sprayer's line
+# soon after a move, and a click sent later would land there instead.
 canvas_click() {
-    canvas_move "$1" "$2"
-    sleep 0.2
-    xdotool click 1
+    set -- $(canvas_to_screen "$1" "$2" | tr , ' ')
+    xdotool mousemove "$1" "$2" click 1
 }
 
 # Whether two RRGGBB colours are within TOLERANCE (summed channel difference).
@@ -240,4 +264,55 @@ wait_for_colour() {
         fi
         sleep 0.25
     done
+}
+
+# Follows the game's own bot (a game started with RIPPLE_BOT) through the
+# lines it writes to the game's log, making each pointer action real through
+# the X server: "move X Y", "click X Y", "press" and "release" in canvas
+# coordinates. After each line, bot_line VERB A B is called when the script
+# defines it; a non-zero answer stops the drive, the reason going to FAILED.
+# Ends when the bot writes "done ..." (the rest of the line goes to DONE) or
+# the game ends. Run it in the background and wait with bot_wait.
+bot_drive() {
+    done_file=$1
+    failed_file=$2
+    tail -n +1 -f --pid="$GAME_PID" "$GAME_LOG" | while read -r tag verb a b rest; do
+        [ "$tag" = "bot:" ] || continue
+        case $verb in
+        move) canvas_move "$a" "$b" ;;
+        press) xdotool mousedown 1 ;;
+        release) xdotool mouseup 1 ;;
+        click) canvas_click "$a" "$b" ;;
+        done)
+            echo "$a $b $rest" >"$done_file"
+            break
+            ;;
+        esac
+        if command -v bot_line >/dev/null 2>&1 && ! bot_line "$verb" "$a" "$b"; then
+            echo "stopped after the bot's \"$verb $a $b\"" >"$failed_file"
+            break
+        fi
+    done
+}
+
+# Waits, at most SECONDS, until FILE exists and is not empty; fails when the
+# game or the drive (process DRIVER) ends first.
+bot_wait() {
+    file=$1
+    driver=$2
+    limit=$(($3 * 4))
+    i=0
+    until [ -s "$file" ]; do
+        i=$((i + 1))
+        [ $i -le $limit ] || return 1
+        kill -0 "$GAME_PID" 2>/dev/null || return 1
+        kill -0 "$driver" 2>/dev/null || { [ -s "$file" ] && return 0; return 1; }
+        sleep 0.25
+    done
+}
+
+# The totals of the game's last frame statistics line (RIPPLE_FRAME_STATS):
+# "frame skipped presented pixels".
+frame_stats() {
+    grep '^frames: ' "$GAME_LOG" | tail -n 1 | awk '{ print $2, $4, $6, $8 }'
 }
