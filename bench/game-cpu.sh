@@ -36,7 +36,13 @@ game_stop
 
 # One easy level: 112 slow balls, twelve in play from the start, the layout
 # of twelve tracks, no power-ups.
+# The game reads its level files from the folder of ripple.bin first, so the
+# folder gets links to the others.
 mkdir -p "$SCRATCH/data"
+for file in "$(dirname "$exe")"/ripple.bin "$(dirname "$exe")"/*.dat "$(dirname "$exe")"/tracks; do
+    ln -s "$(cd "$(dirname "$file")" && pwd)/$(basename "$file")" "$SCRATCH/data/"
+done
+rm "$SCRATCH/data/balancedataeasy.dat"
 printf '1\n14 14 0 0 0 0 0 0  0  0 0 0 0 0 0  12  0 0  11  0\n' \
     >"$SCRATCH/data/balancedataeasy.dat"
 rm -rf "$SCRATCH/home"
@@ -49,7 +55,7 @@ game_start "$exe" "$SCRATCH" RIPPLE_DATA_DIR="$SCRATCH/data" RIPPLE_BOT=easy \
     RIPPLE_FRAME_STATS=1
 bot_drive "$SCRATCH/done" "$SCRATCH/failed" &
 driver=$!
-bot_wait "$SCRATCH/playing" $driver 120 || fail "the level did not start"
+bot_wait "$SCRATCH/playing" "$SCRATCH/failed" $driver 120 || fail "the level did not start"
 # The balls come in over the first seconds.
 sleep 3
 set -- $(frame_stats)

@@ -140,6 +140,9 @@ Bot::Result Bot::play(int levels, int maxFrames) {
     int lastState = game.state();
     int since = first;
     int nextClick = first;
+    // Looks at the tracks every few frames; the real game's frames may pass
+    // by more than one between two looks.
+    int nextAim = first;
     for (;;) {
         int frame = game.frame();
         int state = game.state();
@@ -155,6 +158,7 @@ Bot::Result Bot::play(int levels, int maxFrames) {
             target = -1;
             lastState = state;
             since = frame;
+            nextAim = frame;
         }
         if (state == gameOver) {
             result.gameOver = true;
@@ -205,8 +209,9 @@ Bot::Result Bot::play(int levels, int maxFrames) {
                 if (holding)
                     game.release();
                 holding = false;
-            } else if ((frame - since) % reactionFrames == 0) {
+            } else if (frame >= nextAim) {
                 aim();
+                nextAim = frame + reactionFrames;
             }
             break;
         default:

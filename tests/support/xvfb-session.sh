@@ -226,12 +226,18 @@ canvas_move() {
     xdotool mousemove "$1" "$2"
 }
 
-# A click of the left button at the canvas's point (CX, CY). One command
-# moves and clicks: the game may warp the pointer back to its sprayer's line
-# soon after a move, and a click sent later would land there instead.
+# A click of the left button at the canvas's point (CX, CY), once the pointer
+# has stayed there for a moment: a button takes a press only after the
+# pointer is over it, and the game may warp the pointer to its sprayer's line
+# when a level starts, which would carry the click away.
 canvas_click() {
     set -- $(canvas_to_screen "$1" "$2" | tr , ' ')
-    xdotool mousemove "$1" "$2" click 1
+    for attempt in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove "$1" "$2"
+        sleep 0.25
+        [ "$(xdotool getmouselocation | cut -d' ' -f1,2)" = "x:$1 y:$2" ] && break
+    done
+    xdotool click 1
 }
 
 # Whether two RRGGBB colours are within TOLERANCE (summed channel difference).
@@ -251,14 +257,13 @@ wait_for_colour() {
     file=$1
     at=$(canvas_to_screen "$2" "$3")
     want=$4
-    limit=$(($5 * 4))
-    i=0
+    # By the clock: on a loaded machine one screenshot can take seconds.
+    until_time=$(($(date +%s) + $5))
     while :; do
         screen_shot "$file"
         got=$(pixels "$file" "$at" | tr -d ' ')
         colour_near "$got" "$want" && return 0
-        i=$((i + 1))
-        if [ $i -gt $limit ] || ! kill -0 "$GAME_PID" 2>/dev/null; then
+        if [ "$(date +%s)" -gt $until_time ] || ! kill -0 "$GAME_PID" 2>/dev/null; then
             echo "the screen at $2,$3 showed $got, not $want"
             return 1
         fi
@@ -295,16 +300,17 @@ bot_drive() {
     done
 }
 
-# Waits, at most SECONDS, until FILE exists and is not empty; fails when the
-# game or the drive (process DRIVER) ends first.
+# Waits, at most SECONDS, until FILE exists and is not empty; fails when
+# FAILED does first, or the game or the drive (process DRIVER) ends.
 bot_wait() {
     file=$1
-    driver=$2
-    limit=$(($3 * 4))
+    failed=$2
+    driver=$3
+    limit=$(($4 * 4))
     i=0
     until [ -s "$file" ]; do
         i=$((i + 1))
-        [ $i -le $limit ] || return 1
+        [ $i -le $limit ] && [ ! -s "$failed" ] || return 1
         kill -0 "$GAME_PID" 2>/dev/null || return 1
         kill -0 "$driver" 2>/dev/null || { [ -s "$file" ] && return 0; return 1; }
         sleep 0.25
