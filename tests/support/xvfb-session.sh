@@ -244,9 +244,9 @@ canvas_click() {
 colour_near() {
     d=0
     for i in 1 3 5; do
-        a=$((0x$(echo "$1" | cut -c$i-$((i + 1)))))
-        b=$((0x$(echo "$2" | cut -c$i-$((i + 1)))))
-        d=$((d + (a > b ? a - b : b - a)))
+        ca=$((0x$(echo "$1" | cut -c$i-$((i + 1)))))
+        cb=$((0x$(echo "$2" | cut -c$i-$((i + 1)))))
+        d=$((d + (ca > cb ? ca - cb : cb - ca)))
     done
     [ $d -le "${3:-30}" ]
 }
