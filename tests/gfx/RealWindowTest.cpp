@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -91,22 +92,33 @@ TEST(RealWindowTest, PresentsAPatternAndSwitchesFullScreenAndBack) {
     EXPECT_TRUE(frame->fullScreen);
     // The canvas fills the screen's width or height, its aspect kept.
     platform::PixelRect box;
-    shot = waitForScreen([&](const Screenshot& s) {
+    auto letterboxed = [&](const Screenshot& s) {
         box = platform::Window::letterbox(s.width, s.height, 800, 600);
         return s.at(box.x + box.width * 3 / 4, box.y + box.height * 3 / 4) == white &&
                s.at(box.x + 1, box.y + box.height - 2) == blue;
-    });
+    };
+    shot = waitForScreen(letterboxed);
     EXPECT_EQ(shot.at(box.x + box.width / 4, box.y + box.height / 4), red);
     EXPECT_EQ(shot.at(box.x + box.width * 3 / 4, box.y + box.height * 3 / 4), white);
     EXPECT_EQ(shot.at(box.x + box.width - 2, box.y + 2), green);
     EXPECT_EQ(frame->sizeRef().width, 800); // the logical canvas keeps its size
 
     // The window manager puts the window back itself: leaving must not wait for a move of ours
-    // (the system gives up on one after 100 ms). The first frame shown once the window has its
-    // size again holds the whole canvas, not the full screen's letterbox cut to the window.
-    auto leaving = std::chrono::steady_clock::now();
-    frame->setFullScreen(false, false);
-    EXPECT_LT(std::chrono::steady_clock::now() - leaving, std::chrono::milliseconds(100));
+    // (the system gives up on one after 100 ms). A loaded machine can make one call slow by
+    // itself, so the quickest of a few tries counts: waiting for the move would make every try
+    // last 100 ms. The first frame shown once the window has its size again holds the whole
+    // canvas, not the full screen's letterbox cut to the window.
+    auto quickest = std::chrono::steady_clock::duration::max();
+    for (int attempt = 0; attempt < 3 && quickest >= std::chrono::milliseconds(100); ++attempt) {
+        if (attempt > 0) {
+            frame->setFullScreen(true, false);
+            waitForScreen(letterboxed);
+        }
+        auto leaving = std::chrono::steady_clock::now();
+        frame->setFullScreen(false, false);
+        quickest = std::min(quickest, std::chrono::steady_clock::now() - leaving);
+    }
+    EXPECT_LT(quickest, std::chrono::milliseconds(100));
     int outerWidth = 0, outerHeight = 0;
     for (int i = 0; i < 200; ++i) {
         frame->getWindow()->getOuterSize(outerWidth, outerHeight);
