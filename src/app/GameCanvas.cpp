@@ -118,7 +118,16 @@ bool GameCanvas::mouseDrag(lang::Event* e, int, int) {
     return true;
 }
 
+int GameCanvas::lock() const {
+    int depth = lang::Component::lock();
+    if (depth == 1)
+        lockEntries.fetch_add(1, std::memory_order_relaxed);
+    return depth;
+}
+
 bool GameCanvas::keyDown(lang::Event* e, int key) {
+    // The window thread handles a typed key itself, without the canvas lock.
+    stir();
     if (e && e->x == 0)
         return characterTyped(e, key);
     return keyPressed(e, key);
@@ -200,13 +209,17 @@ void GameCanvas::frameSkipped() {
     frameDone();
 }
 
+void GameCanvas::framesPaced(bool on) {
+    pacingThread.store(on ? std::this_thread::get_id() : std::thread::id());
+}
+
 void GameCanvas::frameDone() {
     int frame = frameCounter.load();
     int period = std::max(framePeriod.load(), 1);
     int perSecond = std::max(1000 / period, 1);
     if (frame % perSecond == 0)
         ripple::traceFrameStats(frame, skippedFrames.load(), presentedFrames.load(),
-                                presentedPixels.load());
+                                presentedPixels.load(), stillFrames.load());
 }
 
 void GameCanvas::start() {
@@ -316,11 +329,20 @@ void GameCanvas::dispatchEvent(lang::Event* event) {
         observer->inputDispatched(*this, frameCounter.load(), *event);
     }
     // Cleared however the handler leaves: a kept event holds its source,
-    // often this canvas, which would then never be freed.
+    // often this canvas, which would then never be freed. The handler may
+    // change sprites without the canvas lock: frames are not still while it
+    // runs, nor the frame after it.
     struct Clear {
         Ref<lang::Event>& event;
-        ~Clear() { event = nullptr; }
-    } clear{currentEvent};
+        std::atomic<int32_t>& running;
+        std::atomic<uint32_t>& done;
+        ~Clear() {
+            event = nullptr;
+            done.fetch_add(1);
+            running.fetch_sub(1);
+        }
+    } clear{currentEvent, dispatchesRunning, dispatchesDone};
+    dispatchesRunning.fetch_add(1);
     currentEvent = event;
     processEvent();
 }
@@ -332,29 +354,78 @@ void GameCanvas::processEvent() {
 
 void GameCanvas::updateFrame() {
     Synchronized canvas(this);
+    bool still = beginWalk();
+    bool changed;
     {
         Synchronized region(&dirtyRegion);
-        updateSprites(*rootSprites);
+        changed = updateSprites(*rootSprites, &rootWalk, still);
     }
     frameCounter.fetch_add(1);
+    endWalk(!changed);
 }
 
-void GameCanvas::updateSprites(lang::Vector& list) {
+bool GameCanvas::beginWalk() {
+    walkDispatches = dispatchesDone.load();
+    walkChanges = changes->get();
+    bool paced = pacingThread.load() == std::this_thread::get_id();
+    // Only the render thread's frames in a still game look for settled
+    // sprites: elsewhere nothing would use them.
+    walkCollects = paced && isFrameWorkIdle();
+    // The frame's own entry into the canvas lock is the one expected.
+    bool still = lastFrameQuiet && paced &&
+                 lockEntries.load(std::memory_order_relaxed) == entriesMark + 1 &&
+                 dispatchesRunning.load() == 0 && walkDispatches == dispatchesMark &&
+                 walkChanges == changesMark;
+    if (still)
+        stillFrames.fetch_add(1);
+    return still;
+}
+
+void GameCanvas::endWalk(bool quiet) {
+    // A handler that ran during the walk may have changed a sprite after the
+    // walk had passed it.
+    lastFrameQuiet = quiet && isFrameWorkIdle() && dispatchesRunning.load() == 0 &&
+                     dispatchesDone.load() == walkDispatches && changes->get() == walkChanges;
+    entriesMark = lockEntries.load(std::memory_order_relaxed);
+    dispatchesMark = walkDispatches;
+    changesMark = walkChanges;
+}
+
+bool GameCanvas::updateSprites(lang::Vector& list, SpriteWalk* walk, bool still) {
     Synchronized guard(&list);
     int time = frameCounter.load();
     // Every frame visits every sprite, most of them standing still: the walk
     // holds the list's lock once and reuses one rectangle.
     lang::Rectangle scratch;
-    for (int i = 0; i < list.size(); ++i) {
-        engine::SpriteBase* sprite = asSprite(list.elementAtUnchecked(i));
-        if (!sprite)
-            continue;
+    bool changed = false;
+    auto updateOne = [&](engine::SpriteBase* sprite) {
         scratch.setBounds(0, 0, 0, 0);
         if (sprite->updateInto(time, scratch, dirtyRegion)) {
             dirtyFlag.store(true);
             engine::Sprite::unite(dirtyArea, scratch);
+            changed = true;
         }
+    };
+    if (still && walk && walk->listSize == list.size()) {
+        for (const Ref<engine::SpriteBase>& sprite : walk->unsettled)
+            updateOne(sprite.get());
+        return changed;
     }
+    if (walk) {
+        walk->unsettled.clear();
+        walk->listSize = walkCollects ? list.size() : -1;
+        if (!walkCollects)
+            walk = nullptr;
+    }
+    for (int i = 0; i < list.size(); ++i) {
+        engine::SpriteBase* sprite = asSprite(list.elementAtUnchecked(i));
+        if (!sprite)
+            continue;
+        updateOne(sprite);
+        if (walk && !sprite->watchSettled(*changes))
+            walk->unsettled.emplace_back(sprite);
+    }
+    return changed;
 }
 
 void GameCanvas::invalidateArea(const lang::Rectangle* rect) {

@@ -4,6 +4,7 @@
 #include "engine/CanvasLoop.h"
 #include "engine/DataLoaderOwner.h"
 #include "engine/EventQueue.h"
+#include "engine/SpriteBase.h"
 #include "gfx/Component.h"
 #include "gfx/Rectangle.h"
 #include "gfx/Region.h"
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 namespace lang {
 class AudioClip;
@@ -65,6 +68,9 @@ class GameCanvas : public lang::Component,
 
     int addRef() const override { return lang::Object::addRef(); }
     int release() const override { return lang::Object::release(); }
+    // Counts each first entry into the canvas lock: whoever takes it may
+    // change the scene, so the next frame walks every sprite again.
+    int lock() const override;
 
     // --- Hand-over from the main frame, in the order it calls them.
 
@@ -109,6 +115,7 @@ class GameCanvas : public lang::Component,
     virtual void pauseAll(bool paused);
     void paintFrame() override;
     void frameSkipped() override;
+    void framesPaced(bool on) override;
     // Ends both threads and waits for them; every sound stops. Never from an
     // engine thread (it waits for them), and never with the canvas lock held.
     virtual void stop();
@@ -210,6 +217,8 @@ class GameCanvas : public lang::Component,
     int getSkippedFrames() const { return skippedFrames.load(); }
     // Frames that brought a change to the window.
     int getPresentedFrames() const { return presentedFrames.load(); }
+    // Frames that updated only the sprites that were not settled.
+    int getStillFrames() const { return stillFrames.load(); }
     int getProgressTotal() const { return progressTotal.load(); }
     int getProgressDone() const { return getProgress(); }
     bool areResourcesReady() const { return resourcesReady.load(); }
@@ -244,9 +253,40 @@ protected:
     // Paints the sprites that meet the dirty region, in order; called by
     // render() with a context clipped to the region and the region lock held.
     virtual void paintSprites(lang::Graphics& g);
+    // Still frames. Most of the time most of the scene stands still, and at a
+    // menu all of it does. A frame of the render thread that follows a frame
+    // in which no sprite reported a change, nobody else took the canvas lock,
+    // no input was handled, no command or timer ran and the game's own frame
+    // work was idle, updates only the sprites that the last full walk found
+    // not settled (SpriteBase::watchSettled). Any of those events, or a
+    // change to a settled sprite (which the sprite reports to `changes`),
+    // brings back the full walk. Frames run by another thread (the headless
+    // game's steps) always walk every sprite, so stepped games and replays
+    // do exactly what they did.
+    struct SpriteWalk {
+        // The list's sprites that were not settled, in the list's order.
+        std::vector<lang::Ref<engine::SpriteBase>> unsettled;
+        // The list's size then: a sprite added or taken away since (not
+        // under the canvas lock) brings back the full walk.
+        int listSize = -1;
+    };
     // Updates every sprite of `list` under its lock, collecting their changes
-    // into the dirty area and region. The region lock is held.
-    void updateSprites(lang::Vector& list);
+    // into the dirty area and region, and keeps the ones that are not
+    // settled in `walk` when given; with `still`, updates only those. True
+    // when a sprite reported a change. The region lock is held.
+    bool updateSprites(lang::Vector& list, SpriteWalk* walk = nullptr, bool still = false);
+    // Under the canvas lock at the start of a frame's sprite walk: true when
+    // the frame may be still.
+    bool beginWalk();
+    // Under the canvas lock at the end of the frame's walk: `quiet` when no
+    // sprite reported a change; the next frame may be still.
+    void endWalk(bool quiet);
+    // Something on the render thread may have changed sprites outside their
+    // own updates (a command, a timer): the next frame walks them all.
+    void stir() { changes->bump(); }
+    // False while the game's own work of each frame (play) may change
+    // sprites: frames are not still then. True here.
+    virtual bool isFrameWorkIdle() { return true; }
     // Paints every sprite of `list` that meets the region (only visible ones
     // when `visibleOnly`). The region lock is held.
     void paintList(lang::Vector& list, lang::Graphics& g, bool visibleOnly);
@@ -278,6 +318,7 @@ protected:
     std::atomic<int32_t> skippedFrames{0};
     std::atomic<int32_t> presentedFrames{0};
     std::atomic<int64_t> presentedPixels{0};
+    std::atomic<int32_t> stillFrames{0};
     std::atomic<bool> firstFrameShown{false};
     std::atomic<int32_t> progressTotal{0};
 
@@ -290,6 +331,24 @@ protected:
     lang::Ref<lang::Graphics> windowGraphics;
 
     lang::Ref<lang::Vector> rootSprites;
+    SpriteWalk rootWalk;
+    // What may stir the scene between two frames, counted; a frame compares
+    // the counts with the marks the previous frame left.
+    mutable std::atomic<uint32_t> lockEntries{0};
+    std::atomic<int32_t> dispatchesRunning{0};
+    std::atomic<uint32_t> dispatchesDone{0};
+    // Bumped by stir() and by the sprites left out of still frames.
+    lang::Ref<engine::ChangeCounter> changes = lang::adopt(new engine::ChangeCounter());
+    // The render thread's, while it paces frames.
+    std::atomic<std::thread::id> pacingThread{};
+    // Under the canvas lock, by the frames.
+    bool lastFrameQuiet = false;
+    uint32_t entriesMark = 0;
+    uint32_t dispatchesMark = 0;
+    uint32_t changesMark = 0;
+    uint32_t walkDispatches = 0;
+    uint32_t walkChanges = 0;
+    bool walkCollects = false;
     engine::EventQueue eventQueue;
     // The event being dispatched (the dispatching thread's own).
     lang::Ref<lang::Event> currentEvent;

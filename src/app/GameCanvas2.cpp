@@ -45,11 +45,13 @@ GameCanvas2::~GameCanvas2() {
 // --- Frame cycle.
 
 void GameCanvas2::postEvent(lang::Event* e) {
+    stir();
     if (const String* text = e ? lang::as<String>(e->arg) : nullptr)
         command(e->source.get(), *text);
 }
 
 void GameCanvas2::postEvent(lang::Object* source, const String& name) {
+    stir();
     command(source, name);
 }
 
@@ -62,11 +64,14 @@ void GameCanvas2::pauseAll(bool paused) {
 void GameCanvas2::updateFrame() {
     Synchronized canvas(this);
     fireTimers();
+    bool still = beginWalk();
+    bool changed;
     {
         Synchronized region(&dirtyRegion);
-        updateSprites(*rootSprites);
-        updateSprites(*scene);
+        changed = updateSprites(*rootSprites, &rootWalk, still);
+        changed = updateSprites(*scene, &sceneWalk, still) || changed;
     }
+    endWalk(!changed);
     applyPendingRemovals();
     frameCounter.fetch_add(1);
 }
@@ -243,6 +248,8 @@ void GameCanvas2::fireTimers() {
             }
         }
     }
+    if (!due.empty())
+        stir();
     // Fired without the timer lock: a command may add or cancel timers.
     for (FrameTimer& t : due) {
         if (engine::SpriteBase* sprite = asSprite(t.target.get()))
@@ -340,6 +347,8 @@ void GameCanvas2::removeFromScene(engine::SpriteBase* sprite) {
 
 void GameCanvas2::applyPendingRemovals() {
     Synchronized list(scene.get());
+    if (pendingRemovals->size() > 0)
+        stir();
     for (int i = pendingRemovals->size() - 1; i >= 0; --i)
         scene->removeElement(pendingRemovals->elementAt(i));
     pendingRemovals->removeAllElements();

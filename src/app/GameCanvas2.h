@@ -141,6 +141,7 @@ private:
     lang::Cursor* getHandCursor();
 
     lang::Ref<lang::Vector> scene;
+    SpriteWalk sceneWalk;
     lang::Ref<lang::Hashtable> sceneTable;
     lang::Ref<lang::Vector> pendingRemovals;
     std::mutex timersLock;

@@ -18,12 +18,12 @@ void traceStartup(const char* phase) {
                  clock);
 }
 
-void traceFrameStats(int frame, int skipped, int presented, long long pixels) {
+void traceFrameStats(int frame, int skipped, int presented, long long pixels, int still) {
     static const bool wanted = std::getenv("RIPPLE_FRAME_STATS") != nullptr;
     if (!wanted)
         return;
-    std::fprintf(stderr, "frames: %d skipped %d presented %d pixels %lld\n", frame, skipped,
-                 presented, pixels);
+    std::fprintf(stderr, "frames: %d skipped %d presented %d pixels %lld still %d\n", frame,
+                 skipped, presented, pixels, still);
 }
 
 } // namespace ripple

@@ -3,6 +3,8 @@
 #include "engine/Sprite.h"
 #include "engine/SpriteListener.h"
 
+#include <typeinfo>
+
 namespace engine {
 
 // A sprite whose image is a grid of equal frames (read left to right, top to
@@ -25,6 +27,9 @@ class AnimateSprite : public Sprite {
     // Paints the current frame.
     void paint(lang::Graphics& g) override;
     bool update(int time, lang::Rectangle& rect) override;
+    bool isSettled() override {
+        return typeid(*this) == typeid(AnimateSprite) && isAnimationResting();
+    }
     // A plain move also ends any interpolated move.
     void setLocation(int x, int y) override;
     void setLocationQuiet(int x, int y) override;
@@ -79,6 +84,12 @@ protected:
     // Copies this sprite's Sprite and AnimateSprite fields and composition
     // settings into `target`, for copy() here and in derived classes.
     void copyAnimationInto(AnimateSprite& target);
+    // AnimateSprite::update would only do Sprite::update's work, and that
+    // finds nothing to do either.
+    bool isAnimationResting() const {
+        return atRest.load(std::memory_order_acquire) && x.load() == targetX.load() &&
+               y.load() == targetY.load() && isResting();
+    }
 
 private:
     // Applies the frame logic of one due tick at animation time t; returns
@@ -86,7 +97,10 @@ private:
     bool advanceFrame(int t);
     void setFrameLocked(int n);
     // Under the lock, by every change that may set the sprite going again.
-    void unsettle() { atRest.store(false, std::memory_order_release); }
+    void unsettle() {
+        if (atRest.exchange(false))
+            reportChange();
+    }
 
     int32_t moveSteps = 0;
     int32_t fadeSteps = 0;

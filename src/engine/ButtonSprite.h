@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <typeinfo>
 
 namespace engine {
 
@@ -38,6 +39,10 @@ class ButtonSprite : public AnimateSprite {
     // Hiding a button that is not disabled disables it first, so a hidden
     // button is never hit and comes back disabled.
     void setVisible(bool visible) override;
+    // Its updates are AnimateSprite's.
+    bool isSettled() override {
+        return typeid(*this) == typeid(ButtonSprite) && isAnimationResting();
+    }
     // Also copies the frame table and the state.
     lang::Ref<Sprite> copy() override;
     // A hidden dialog unloads its children's images; a button keeps its

@@ -30,6 +30,9 @@ public:
     // The render thread updated this frame but did not paint it, to catch up
     // with its schedule.
     virtual void frameSkipped() {}
+    // The render thread starts (true) or stops (false) pacing frames on the
+    // calling thread.
+    virtual void framesPaced(bool) {}
     virtual EventQueue& getEventQueue() = 0;
     // Dispatches one event taken from the queue, on the calling thread and
     // without the canvas lock.

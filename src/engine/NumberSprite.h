@@ -2,6 +2,8 @@
 
 #include "engine/AnimateSprite.h"
 
+#include <typeinfo>
+
 namespace engine {
 
 // Draws a number, an amount of money or a clock time from a horizontal strip
@@ -59,6 +61,10 @@ class NumberSprite : public AnimateSprite {
     // time style); ints[4] style; objects[0] the digit strip.
     void configure(lang::ObjectArray* objects, lang::IntArray* ints) override;
     void paint(lang::Graphics& g) override;
+    // Its updates are AnimateSprite's.
+    bool isSettled() override {
+        return typeid(*this) == typeid(NumberSprite) && isAnimationResting();
+    }
     // The laid-out cells: x shifted by `align` (0 starts, 1 centres, 2 ends
     // the number at x), the image's height, intersected with the clip.
     lang::Rectangle getBounds() override;

@@ -29,6 +29,7 @@ void RenderThread::sleepUntil(int64_t due) {
 
 void RenderThread::run() {
     runningOn.store(std::this_thread::get_id());
+    canvas->framesPaced(true);
     int64_t start = clock->now();
     int64_t frames = 0;
     int skipped = 0;
@@ -68,6 +69,7 @@ void RenderThread::run() {
             // input thread) have it before the next frame takes it again.
             std::this_thread::yield();
     }
+    canvas->framesPaced(false);
     runningOn.store(std::thread::id());
     clearStarted();
 }

@@ -159,6 +159,32 @@ void Sprite::setVisible(bool value) {
     invalidate();
     visible = value;
     invalidate();
+    // A sprite without extent marks nothing, yet its update notes the change.
+    reportChange();
+}
+
+void Sprite::setUnloadPending(bool value) {
+    unloadPending = value;
+    if (value)
+        reportChange();
+}
+
+bool Sprite::watchSettled(ChangeCounter& changes) {
+    if (!isSettled())
+        return false;
+    if (watcher.get() != &changes) {
+        Synchronized guard(dirtyLock());
+        watcher = &changes;
+    }
+    // Again, now that a change from another thread either shows here or
+    // reaches the counter.
+    return isSettled();
+}
+
+void Sprite::reportChange() {
+    Synchronized guard(dirtyLock());
+    if (watcher)
+        watcher->bump();
 }
 
 bool Sprite::contains(int px, int py) {
@@ -375,6 +401,8 @@ void Sprite::invalidateRect(const Rectangle& rect) {
     Synchronized guard(dirtyLock());
     unite(dirtyRect, rect);
     dirty = true;
+    if (watcher)
+        watcher->bump();
 }
 
 void Sprite::invalidate() {

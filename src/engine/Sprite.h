@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <typeinfo>
 
 namespace engine {
 
@@ -33,6 +34,8 @@ class Sprite : public SpriteBase {
     void configure(lang::ObjectArray* objects, lang::IntArray* ints) override;
     void paint(lang::Graphics& g) override;
     bool update(int time, lang::Rectangle& rect) override;
+    bool isSettled() override { return typeid(*this) == typeid(Sprite) && isResting(); }
+    bool watchSettled(ChangeCounter& changes) override;
     void setLocation(int x, int y) override;
     void setLocationQuiet(int x, int y) override;
     void moveBy(int dx, int dy) override;
@@ -76,7 +79,7 @@ class Sprite : public SpriteBase {
 
     lang::Ref<lang::Image> getImage();
     // Asks the next update to free the image's pixels.
-    void setUnloadPending(bool value) { unloadPending = value; }
+    void setUnloadPending(bool value);
     bool isUnloadPending() const { return unloadPending; }
     int getUserValue() const { return userValue; }
     bool getWasVisible() const { return wasVisible; }
@@ -96,6 +99,9 @@ protected:
     static int alignShift(int align, int width) {
         return align == 1 ? width / 2 : align == 2 ? width : 0;
     }
+    // Nothing for Sprite::update to do: not dirty, no unload asked for, the
+    // visibility painted is the current one.
+    bool isResting() const { return !dirty && !unloadPending && wasVisible == visible; }
     // Paints `image` at (drawX, drawY) with this sprite's clip and exclusion
     // rectangles and composition settings; `frameClip`, when given, narrows
     // the clip further.
@@ -119,6 +125,9 @@ protected:
     // Flags the image as having alpha when the sprite has composition
     // settings; called with the dirty lock held.
     void markComposedLocked();
+    // Tells the watching canvas, if any, of a change the sprite's next
+    // update must see; after the change, and without the dirty lock.
+    void reportChange();
 
     std::atomic<int32_t> x{0};
     std::atomic<int32_t> y{0};
@@ -136,6 +145,10 @@ private:
     std::atomic<bool> unloadPending{false};
     std::atomic<bool> dirty{false};
     lang::Rectangle dirtyRect;
+    // The canvas's count of changes once it leaves this sprite out of its
+    // frames. Guarded by the dirty lock; the updating thread, its only
+    // writer, also reads it alone.
+    lang::Ref<ChangeCounter> watcher;
 };
 
 } // namespace engine

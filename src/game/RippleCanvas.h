@@ -87,6 +87,9 @@ class RippleCanvas : public GameCanvas2 {
     // --- Frame cycle.
 
     void updateFrame() override;
+    // The states whose frames tick the tracks, the balls and their companions
+    // are never still.
+    bool isFrameWorkIdle() override;
     void command(lang::Object* source, const lang::String& name) override;
     // Reads the scene, then builds the game on it; false (after the
     // loader's "Error" box) when the data lacks a sprite the game needs.

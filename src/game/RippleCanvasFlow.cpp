@@ -544,6 +544,11 @@ void RippleCanvas::updateFrame() {
     GameCanvas2::updateFrame();
 }
 
+bool RippleCanvas::isFrameWorkIdle() {
+    return state != statePlaying && state != stateLevelComplete && state != stateBonusComplete &&
+           state != stateLifeLost;
+}
+
 void RippleCanvas::tickPlaying() {
     act(play.beginTick());
     for (int t = 0; t < board.trackCount(); ++t) {

@@ -3,6 +3,8 @@
 #include "engine/AnimateSprite.h"
 #include "gfx/Rectangle.h"
 
+#include <typeinfo>
+
 namespace ripple {
 
 // A piece of a water stream. A stream is up to 150 of these moving every
@@ -24,6 +26,10 @@ class WaterSprite : public engine::AnimateSprite {
     // different, the current one go to `region` as they are, and into `rect`
     // as their bounds.
     bool updateInto(int time, lang::Rectangle& rect, lang::Region& region) override;
+    // Reports areas only after a change, so it rests as AnimateSprite does.
+    bool isSettled() override {
+        return typeid(*this) == typeid(WaterSprite) && isAnimationResting();
+    }
     // Marks the sprite changed; the areas are reported by updateInto.
     void invalidateRect(const lang::Rectangle& rect) override;
     lang::Ref<engine::Sprite> copy() override;

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -175,6 +177,82 @@ TEST(GameCanvasThreadTest, ThreadsDispatchInputAndPaintUntilStopped) {
     EXPECT_EQ(canvas->getEventQueue().size(), 0);
     EXPECT_EQ(canvas->getFrameCounter(), frames);
     EXPECT_EQ(canvas->count(), 2u);
+    canvas->releaseResources();
+    frame->getWindow()->destroy();
+    platform::quitVideo();
+}
+
+// A sprite of a class the canvas knows nothing about: updated every frame.
+class CountingSprite : public engine::Sprite {
+public:
+    bool update(int time, Rectangle& rect) override {
+        updates.fetch_add(1);
+        return Sprite::update(time, rect);
+    }
+    std::atomic<int> updates{0};
+};
+
+// Once nothing changes, frames update only the sprites that are not settled;
+// a change made on another thread, without the canvas lock, still shows.
+TEST(GameCanvasThreadTest, StillFramesLeaveSettledSpritesOutYetShowEveryChange) {
+    ASSERT_TRUE(platform::initVideo());
+    Ref<lang::Frame> frame = adopt(new lang::Frame());
+    ASSERT_TRUE(frame->create(nullptr, Rectangle(0, 0, 400, 300)));
+    Ref<ripple::GameCanvas2> canvas = adopt(new ripple::GameCanvas2());
+    ASSERT_TRUE(canvas->create(frame.get(), Rectangle(0, 0, 400, 300)));
+    canvas->setVisible(true);
+    platform::pumpMessages(0);
+    canvas->setFramePeriod(5);
+    canvas->setClearBackground(true);
+    constexpr uint32_t red = 0xFFFF0000u, green = 0xFF00FF00u;
+    Ref<engine::Sprite> still = adopt(new engine::Sprite());
+    still->setImage(testsupport::solidImage(10, 10, red).get());
+    still->setLocation(20, 20);
+    // Two frames side by side: red, then green.
+    Ref<lang::Image> strip = testsupport::solidImage(20, 10, red);
+    Ref<lang::Graphics> g = testsupport::graphicsOn(strip.get());
+    g->setColor(lang::Color(0, 255, 0));
+    g->fillRect(10, 0, 10, 10);
+    g->dispose();
+    Ref<engine::AnimateSprite> animation = adopt(new engine::AnimateSprite());
+    animation->setImage(strip.get(), 2, 1);
+    animation->setLocation(100, 20);
+    Ref<CountingSprite> counting = adopt(new CountingSprite());
+    for (engine::SpriteBase* s :
+         std::initializer_list<engine::SpriteBase*>{still.get(), animation.get(), counting.get()})
+        canvas->addToScene(String(), s, -1);
+    canvas->start();
+    auto fb = frame->getWindow()->getFrameBuffer();
+    ASSERT_TRUE(eventually([&] { return canvas->getStillFrames() > 3; }));
+    int updates = counting->updates.load();
+    ASSERT_TRUE(eventually([&] { return counting->updates.load() > updates + 3; }));
+
+    struct Row {
+        const char* change;
+        std::function<void()> apply;
+        int x, y;
+        bool red, green;
+    };
+    const Row rows[] = {
+        {"move", [&] { still->setLocation(200, 200); }, 205, 205, true, false},
+        {"hide", [&] { still->setVisible(false); }, 205, 205, false, false},
+        {"show", [&] { still->setVisible(true); }, 205, 205, true, false},
+        {"frame", [&] { animation->setFrame(1); }, 105, 25, false, true},
+        {"glide", [&] { animation->moveTo(300, 20, 4); }, 305, 25, false, true},
+        // Last: a running animation leaves no frame still.
+        {"animate", [&] { animation->setAnimation(1, true); }, 305, 25, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        int stillFrames = canvas->getStillFrames();
+        ASSERT_TRUE(eventually([&] { return canvas->getStillFrames() > stillFrames + 2; }));
+        row.apply();
+        EXPECT_TRUE(eventually([&] {
+            uint32_t p = fb->pixelAt(row.x, row.y);
+            return (p == red) == row.red && (p == green) == row.green;
+        }));
+    }
+    canvas->stop();
     canvas->releaseResources();
     frame->getWindow()->destroy();
     platform::quitVideo();

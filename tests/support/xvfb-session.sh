@@ -318,7 +318,7 @@ bot_wait() {
 }
 
 # The totals of the game's last frame statistics line (RIPPLE_FRAME_STATS):
-# "frame skipped presented pixels".
+# "frame skipped presented pixels still".
 frame_stats() {
-    grep '^frames: ' "$GAME_LOG" | tail -n 1 | awk '{ print $2, $4, $6, $8 }'
+    grep '^frames: ' "$GAME_LOG" | tail -n 1 | awk '{ print $2, $4, $6, $8, $10 }'
 }
