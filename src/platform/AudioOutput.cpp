@@ -79,6 +79,7 @@ bool AudioOutput::open(int output, int device, int rate_, int bufferFrames, Call
     requestedFrames = bufferFramesFor(bufferFrames);
     callback = callback_;
     user = user_;
+    deviceNumber = device;
     if (!openDevice(device)) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         subsystemUp = false;
@@ -88,6 +89,7 @@ bool AudioOutput::open(int output, int device, int rate_, int bufferFrames, Call
 }
 
 void AudioOutput::close() {
+    suspended = false;
     if (deviceId != 0) {
         SDL_CloseAudioDevice(deviceId);
         deviceId = 0;
@@ -102,9 +104,27 @@ bool AudioOutput::isLost() const {
     return deviceId != 0 && SDL_GetAudioDeviceStatus(deviceId) == SDL_AUDIO_STOPPED;
 }
 
+void AudioOutput::suspend() {
+    if (deviceId == 0)
+        return;
+    SDL_CloseAudioDevice(deviceId);
+    deviceId = 0;
+    suspended = true;
+}
+
+bool AudioOutput::resume() {
+    if (!suspended)
+        return deviceId != 0;
+    if (!subsystemUp || callback == nullptr || !openDevice(deviceNumber))
+        return false;
+    suspended = false;
+    return true;
+}
+
 bool AudioOutput::reopen() {
     if (!subsystemUp || callback == nullptr)
         return false;
+    suspended = false;
     if (deviceId != 0) {
         SDL_CloseAudioDevice(deviceId);
         deviceId = 0;

@@ -29,6 +29,15 @@ public:
     bool isOpen() const { return deviceId != 0; }
     // True when the system reports that the opened device went away.
     bool isLost() const;
+    // Closes the device, keeping the output and its settings, so that
+    // resume() opens the same device again: a closed device costs nothing,
+    // while an open one runs its thread even for silence. The callback is not
+    // running once this returns. Nothing when not open.
+    void suspend();
+    // Opens the device suspend() closed; false when it cannot (it stays
+    // suspended, to be tried again).
+    bool resume();
+    bool isSuspended() const { return suspended; }
     // Closes a lost device and opens the default one of the same output with
     // the same settings; false while none can be opened.
     bool reopen();
@@ -45,6 +54,8 @@ private:
 
     uint32_t deviceId = 0;
     bool subsystemUp = false;
+    bool suspended = false;
+    int deviceNumber = -1;
     int outputKind = outputDefault;
     int rate = 0;
     int requestedFrames = 0;

@@ -17,6 +17,8 @@ namespace {
 // far more than that even at high playback rates.
 constexpr auto feedPeriod = std::chrono::milliseconds(10);
 constexpr auto idlePeriod = std::chrono::milliseconds(200);
+// With the device suspended only a play call has anything for the feeder.
+constexpr auto suspendedPeriod = std::chrono::milliseconds(1000);
 constexpr auto deviceCheckPeriod = std::chrono::milliseconds(250);
 constexpr auto reopenPeriod = std::chrono::milliseconds(1000);
 // How long a callback waits for the feeder when a stream ran dry.
@@ -47,6 +49,7 @@ bool SoundEngine::init(int outputKind, int driver, bool option, int bufferFrames
                          this))
             return false;
     }
+    deviceSuspended.store(false);
     open.store(true, std::memory_order_release);
     if (outputKind != outputNone)
         startService();
@@ -61,6 +64,7 @@ void SoundEngine::close() {
     {
         std::lock_guard<std::mutex> device(deviceMutex);
         output.close();
+        deviceSuspended.store(false);
     }
     mixer.stopAll();
     open.store(false, std::memory_order_release);
@@ -68,7 +72,7 @@ void SoundEngine::close() {
 
 bool SoundEngine::hasDevice() const {
     std::lock_guard<std::mutex> device(deviceMutex);
-    return output.isOpen();
+    return output.isOpen() || output.isSuspended();
 }
 
 void SoundEngine::deviceCallback(void* user, int16_t* out, int frames) {
@@ -138,6 +142,7 @@ void SoundEngine::stopService() {
 void SoundEngine::serviceLoop() {
     using clock = std::chrono::steady_clock;
     auto nextCheck = clock::now() + deviceCheckPeriod;
+    auto silentSince = clock::now();
     bool lost = false;
     for (;;) {
         bool busy;
@@ -149,26 +154,65 @@ void SoundEngine::serviceLoop() {
         }
         {
             std::unique_lock<std::mutex> lock(serviceMutex);
-            serviceWake.wait_for(lock, busy ? feedPeriod : idlePeriod,
-                                 [this] { return serviceStop; });
+            auto period = busy ? feedPeriod : deviceSuspended.load() ? suspendedPeriod : idlePeriod;
+            serviceWake.wait_for(lock, period, [this] { return serviceStop || deviceWanted; });
             if (serviceStop)
                 return;
+            deviceWanted = false;
         }
         fillSources();
-        if (clock::now() < nextCheck)
-            continue;
-        {
-            std::lock_guard<std::mutex> device(deviceMutex);
-            if (lost || output.isLost())
-                lost = !output.reopen();
-        }
-        nextCheck = clock::now() + (lost ? reopenPeriod : deviceCheckPeriod);
+        serviceDevice(lost, silentSince, nextCheck);
     }
+}
+
+void SoundEngine::serviceDevice(bool& lost, std::chrono::steady_clock::time_point& silentSince,
+                                std::chrono::steady_clock::time_point& nextCheck) {
+    using clock = std::chrono::steady_clock;
+    auto now = clock::now();
+    std::lock_guard<std::mutex> device(deviceMutex);
+    bool playing = mixer.countPlaying() > 0;
+    if (deviceSuspended.load()) {
+        // A failed open is tried again on the next round.
+        if (playing && output.resume())
+            deviceSuspended.store(false);
+        silentSince = now;
+        nextCheck = now + deviceCheckPeriod;
+        return;
+    }
+    int after = suspendAfter.load();
+    if (playing || lost || after < 0)
+        silentSince = now;
+    else if (now - silentSince >= std::chrono::milliseconds(after) && output.isOpen()) {
+        output.suspend();
+        deviceSuspended.store(true);
+        // A sound started just before the flag was set found the device
+        // awake and asked for nothing: it is seen here.
+        if (mixer.countPlaying() > 0 && output.resume())
+            deviceSuspended.store(false);
+        return;
+    }
+    if (now < nextCheck)
+        return;
+    if (lost || output.isLost())
+        lost = !output.reopen();
+    nextCheck = now + (lost ? reopenPeriod : deviceCheckPeriod);
+}
+
+void SoundEngine::wakeDevice() {
+    if (!deviceSuspended.load())
+        return;
+    {
+        std::lock_guard<std::mutex> guard(serviceMutex);
+        deviceWanted = true;
+    }
+    serviceWake.notify_all();
 }
 
 bool SoundEngine::recoverDevice() {
     std::lock_guard<std::mutex> device(deviceMutex);
-    return output.reopen();
+    bool opened = output.reopen();
+    deviceSuspended.store(false);
+    return opened;
 }
 
 void SoundEngine::enlist(BufferedSource* source) {
@@ -213,7 +257,10 @@ Ref<Module> SoundEngine::loadModuleFile(const char* path) {
 int SoundEngine::playSample(Sample* sample, bool paused) {
     if (!isOpen() || sample == nullptr)
         return -1;
-    return mixer.playSample(sample, paused);
+    int channel = mixer.playSample(sample, paused);
+    if (channel >= 0)
+        wakeDevice();
+    return channel;
 }
 
 int SoundEngine::playStream(Stream* stream, bool paused) {
@@ -225,6 +272,8 @@ int SoundEngine::playStream(Stream* stream, bool paused) {
     stream->restart();
     int channel = mixer.playSource(stream, false, paused);
     serviceWake.notify_all();
+    if (channel >= 0)
+        wakeDevice();
     return channel;
 }
 
@@ -268,6 +317,7 @@ bool SoundEngine::playModule(Module* module, bool loop) {
         return false;
     mixer.setLoopMode(voice, loop);
     serviceWake.notify_all();
+    wakeDevice();
     return true;
 }
 

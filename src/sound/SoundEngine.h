@@ -5,6 +5,7 @@
 #include "sound/Mixer.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +54,14 @@ public:
     // Stops every voice and closes the device. Loaded sounds stay usable.
     void close();
     bool isOpen() const { return open.load(std::memory_order_acquire); }
+    // True while a device is open, suspended or not.
     bool hasDevice() const;
+    // After this long without a voice (2 s at first; negative: never) the
+    // device is suspended: an open device runs its thread even for silence.
+    // It opens again as soon as a sound starts, which then plays from its
+    // start; silence on both sides means no click.
+    void setSuspendAfter(int milliseconds) { suspendAfter.store(milliseconds); }
+    bool isDeviceSuspended() const { return deviceSuspended.load(); }
 
     // Loading. Null on any failure; the data is never trusted.
     lang::Ref<Sample> loadSample(const void* data, size_t size);
@@ -118,6 +126,11 @@ private:
     void startService();
     void stopService();
     void waitForFeeder();
+    // After a sound started: wakes the feeder to open a suspended device.
+    void wakeDevice();
+    // The feeder's round of device work: resume, suspend or check for loss.
+    void serviceDevice(bool& lost, std::chrono::steady_clock::time_point& silentSince,
+                       std::chrono::steady_clock::time_point& nextCheck);
 
     Mixer mixer;
     platform::AudioOutput output;
@@ -136,6 +149,11 @@ private:
     std::condition_variable serviceWake;
     bool serviceStop = false;
     bool feedRequested = false;
+    bool deviceWanted = false;
+    std::atomic<int> suspendAfter{2000};
+    // Set by the feeder after it suspended the device, cleared when it opens
+    // it again; a play call that finds it set wakes the feeder.
+    std::atomic<bool> deviceSuspended{false};
 
     // The feeder counts its rounds so a starving callback can wait for one.
     std::mutex fedMutex;

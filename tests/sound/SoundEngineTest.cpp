@@ -144,3 +144,45 @@ TEST(SoundEngineConcurrencyTest, CallsFromManyThreadsWhileMixing) {
 }
 
 } // namespace
+
+namespace {
+
+// After a silence the device is suspended and its thread no longer runs; the
+// next sound opens it again. Sounds started from several threads while it is
+// suspended and resumed over and over all play to their end: none is left
+// waiting on a closed device.
+TEST(SoundEngineThreadTest, TheDeviceSleepsThroughSilenceAndWakesForEverySound) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    SoundEngine engine;
+    engine.setSuspendAfter(50);
+    ASSERT_TRUE(engine.init(SoundEngine::outputDefault, -1, false, 256));
+    Bytes wav = makeWav(constant(500, 1000), 1, 22050);
+    Ref<sound::Sample> s = engine.loadSample(wav.data(), wav.size());
+    ASSERT_TRUE(eventually([&] { return engine.isDeviceSuspended(); }));
+    EXPECT_TRUE(engine.hasDevice());
+    uint64_t callbacks = engine.getCallbackCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(engine.getCallbackCount(), callbacks);
+
+    // Suspended at every silence the feeder sees.
+    engine.setSuspendAfter(0);
+    std::atomic<int> finished{0};
+    std::vector<std::thread> players;
+    for (int t = 0; t < 4; ++t)
+        players.emplace_back([&, t] {
+            for (int i = 0; i < 8; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds((t * 70 + i * 130) % 400));
+                int ch = engine.playSample(s.get());
+                if (ch >= 0 && eventually([&] { return !engine.isPlaying(ch); }))
+                    finished.fetch_add(1);
+            }
+        });
+    for (std::thread& p : players)
+        p.join();
+    EXPECT_EQ(finished.load(), 32);
+    EXPECT_GT(engine.getCallbackCount(), callbacks);
+    engine.close();
+    EXPECT_FALSE(engine.hasDevice());
+}
+
+} // namespace
