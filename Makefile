@@ -52,7 +52,7 @@ test-asan: deps
 test-tsan: deps
 	$(call configure,tsan,Debug,-DRIPPLE_SANITIZE=thread)
 	cmake --build build/tsan -j $(JOBS)
-	cd build/tsan && $(HEADLESS) TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/support/tsan.supp \
+	cd build/tsan && $(HEADLESS) TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)' $(CTEST_ARGS)
 
 bench: deps

@@ -1,5 +1,6 @@
 #include "CommitQueue.h"
 
+#include <exception>
 #include <vector>
 
 namespace scores {
@@ -29,18 +30,18 @@ int64_t CommitQueue::submit(const Submission& submission) {
     std::condition_variable doneSignal;
     bool finished = false;
     int64_t result = 0;
-    std::exception_ptr failure;
-    submitAsync(submission, [&](int64_t id, std::exception_ptr error) {
+    std::optional<std::string> failure;
+    submitAsync(submission, [&](int64_t id, std::optional<std::string> error) {
         std::lock_guard guard(doneLock);
         result = id;
-        failure = error;
+        failure = std::move(error);
         finished = true;
         doneSignal.notify_one();
     });
     std::unique_lock guard(doneLock);
     doneSignal.wait(guard, [&] { return finished; });
     if (failure) {
-        std::rethrow_exception(failure);
+        throw StoreError(*failure);
     }
     return result;
 }
@@ -71,13 +72,16 @@ void CommitQueue::run() {
             rows.push_back(p.submission);
         }
         std::vector<int64_t> ids;
-        std::exception_ptr error;
+        std::optional<std::string> error;
         try {
             ids = store.insertBatch(rows);
+        } catch (const std::exception& e) {
+            error = e.what();
         } catch (...) {
-            error = std::current_exception();
+            error = "unknown";
         }
         for (size_t i = 0; i < batch.size(); ++i) {
+            // Passed by value: each call copies the message for its request.
             batch[i].done(error ? 0 : ids[i], error);
         }
         batch.clear();

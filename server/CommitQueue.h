@@ -5,9 +5,10 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace scores {
@@ -18,9 +19,12 @@ namespace scores {
 // at once share the flushes instead of queueing for one each.
 class CommitQueue {
 public:
-    // Called on the writer thread once the submission's batch is on disk (error
-    // empty, id its row) or could not be stored (error holds the StoreError).
-    using Done = std::function<void(int64_t id, std::exception_ptr error)>;
+    // Called on the writer thread once the submission's batch is on disk (no
+    // error, id its row) or could not be stored (error holds the store's
+    // message). Every waiting request gets a string of its own rather than a
+    // share of one exception: a request reads it later on its own thread, and
+    // nothing of one failed batch is then shared between threads.
+    using Done = std::function<void(int64_t id, std::optional<std::string> error)>;
 
     explicit CommitQueue(ScoreStore& store, size_t maxBatch = 512);
     // Stores what is still queued, then stops the writer.
@@ -32,8 +36,8 @@ public:
     // Queues a submission; done runs later on the writer thread.
     void submitAsync(Submission submission, Done done);
 
-    // Blocks until the submission is on disk and returns its row id; throws the
-    // store's StoreError when its batch could not be stored.
+    // Blocks until the submission is on disk and returns its row id; throws a
+    // StoreError with the store's message when its batch could not be stored.
     int64_t submit(const Submission& submission);
 
     // Waits until everything queued so far has been stored and answered.

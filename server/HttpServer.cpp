@@ -6,8 +6,8 @@
 #include <sys/socket.h>
 
 #include <cstring>
-#include <exception>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 namespace scores {
@@ -27,7 +27,7 @@ struct RequestContext {
     Submission submission;
     std::mutex outcomeLock;
     int64_t id = 0;
-    std::exception_ptr error;
+    std::optional<std::string> error;
 };
 
 // None of our pages takes a body; a client sending a long one is cut off.
@@ -121,11 +121,12 @@ MHD_Result answer(void* cls, MHD_Connection* connection, const char*, const char
     request->waiting = true;
     MHD_suspend_connection(connection);
     service.commits().submitAsync(
-        request->submission, [server, request, connection](int64_t id, std::exception_ptr error) {
+        request->submission,
+        [server, request, connection](int64_t id, std::optional<std::string> error) {
             {
                 std::lock_guard guard(request->outcomeLock);
                 request->id = id;
-                request->error = error;
+                request->error = std::move(error);
             }
             MHD_resume_connection(connection);
             server->endWaiting();

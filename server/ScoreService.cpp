@@ -83,9 +83,10 @@ RequestStep ScoreService::begin(std::string_view target, std::string_view addres
     return {std::nullopt, std::move(request.entry)};
 }
 
-HttpReply ScoreService::finish(const Submission& submission, int64_t id, std::exception_ptr error) {
+HttpReply ScoreService::finish(const Submission& submission, int64_t id,
+                               const std::optional<std::string>& error) {
     if (error) {
-        logStoreError(error);
+        logStoreError(*error);
         return {503, {}};
     }
     return table(submission, id);
@@ -101,21 +102,15 @@ HttpReply ScoreService::table(const Submission& which, int64_t highlightId) {
             }
         }
         return {200, tableReply(which.game, which.mode, rows, highlight)};
-    } catch (const StoreError&) {
-        logStoreError(std::current_exception());
+    } catch (const StoreError& e) {
+        logStoreError(e.what());
         return {503, {}};
     }
 }
 
-void ScoreService::logStoreError(std::exception_ptr error) {
+void ScoreService::logStoreError(std::string_view message) {
     std::string line = "ripple-scores: store error: ";
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        line.append(e.what());
-    } catch (...) {
-        line.append("unknown");
-    }
+    line.append(message);
     log(line);
 }
 

@@ -5,7 +5,6 @@
 #include "ScoreRequest.h"
 #include "ScoreStore.h"
 
-#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,15 +48,16 @@ public:
     RequestStep begin(std::string_view target, std::string_view address);
 
     // The reply to a submission that went through commits(): its row id, or the
-    // error that kept it from being stored.
-    HttpReply finish(const Submission& submission, int64_t id, std::exception_ptr error);
+    // message of the error that kept it from being stored.
+    HttpReply finish(const Submission& submission, int64_t id,
+                     const std::optional<std::string>& error);
 
     // Where accepted submissions are queued for their durable commit.
     CommitQueue& commits() { return queue; }
 
 private:
     HttpReply table(const Submission& which, int64_t highlightId);
-    void logStoreError(std::exception_ptr error);
+    void logStoreError(std::string_view message);
 
     void logRefusal(std::string_view address, std::string_view reason, std::string_view target);
 
