@@ -86,7 +86,7 @@ void Image::adoptDecoded(DecodedImage& decoded) {
     pixels = decoded.pixels.release();
     width = decoded.width;
     height = decoded.height;
-    hasAlpha = decoded.hasAlpha;
+    hasAlpha.store(decoded.hasAlpha, std::memory_order_release);
 }
 
 int Image::getStride() const {
@@ -105,7 +105,7 @@ Ref<Image> Image::copy() const {
     auto result = adopt(new Image(width, height, 0, bitmap));
     if (pixels && result->pixels)
         std::memcpy(result->pixels, pixels, size_t(width) * size_t(height) * 4);
-    result->hasAlpha = result->pixels && hasAlpha;
+    result->setHasAlpha(getHasAlpha());
     result->name.assign(name);
     return result;
 }
@@ -128,7 +128,7 @@ void Image::setDCFactory(DCFactory factory) {
 
 void Image::setHasAlpha(bool value) {
     if (pixels)
-        hasAlpha = value;
+        hasAlpha.store(value, std::memory_order_release);
 }
 
 void Image::clearRect(int x, int y, int w, int h) {
@@ -155,7 +155,7 @@ void Image::applyMask(const Image& mask) {
             row[x] = (row[x] & 0x00FFFFFFu) | alpha << 24;
         }
     }
-    hasAlpha = true;
+    hasAlpha.store(true, std::memory_order_release);
     if (name.isEmpty())
         return;
     const int bar = name.indexOf('|');
@@ -193,7 +193,7 @@ void Image::freePixels() {
     pixels = nullptr;
     width = 0;
     height = 0;
-    hasAlpha = false;
+    hasAlpha.store(false, std::memory_order_release);
     bitmap = false;
 }
 

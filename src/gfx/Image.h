@@ -54,9 +54,10 @@ class Image : public Object {
     using DCFactory = Ref<Object> (*)(Image& image);
     static void setDCFactory(DCFactory factory);
 
-    // Sets hasAlpha only when the image has pixels.
+    // Sets hasAlpha only when the image has pixels. Any thread may set or read
+    // the flag: a sprite marks its image while the render thread paints it.
     void setHasAlpha(bool value);
-    bool getHasAlpha() const { return hasAlpha; }
+    bool getHasAlpha() const { return hasAlpha.load(std::memory_order_acquire); }
     bool hasPixels() const { return pixels != nullptr; }
     bool isBitmapForm() const { return bitmap; }
     int getWidth() const { return width; }
@@ -85,7 +86,10 @@ private:
     uint32_t* pixels = nullptr;
     int32_t width = 0;
     int32_t height = 0;
-    bool hasAlpha = false;
+    // Whether the pixels' alpha must be blended. Set with release and read with
+    // acquire, so whoever sees it set also sees the alpha written before it
+    // (a mask, a text layer drawn into a cleared buffer).
+    std::atomic<bool> hasAlpha{false};
     bool bitmap = false;
     Ref<Object> dc;
     String name;

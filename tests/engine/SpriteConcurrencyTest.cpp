@@ -1,6 +1,7 @@
 #include "core/Vector.h"
 #include "engine/AnimateSprite.h"
 #include "engine/FancyContainer.h"
+#include "engine/Sprite.h"
 #include "gfx/Region.h"
 #include "support/SpriteTestSupport.h"
 
@@ -89,4 +90,35 @@ TEST(SpriteConcurrencyTest, GameThreadChangesWhileRenderThreadUpdatesAndPaints) 
     lang::Rectangle rect;
     EXPECT_FALSE(root->updateInto(time, rect, region));
     EXPECT_EQ(root->getChildren()->size(), 8);
+}
+
+// A sprite's tint and shadow are set on the game thread while the render
+// thread paints it and another sprite showing the same image: marking the
+// shared image as blended must not race with painting it (ThreadSanitizer).
+TEST(SpriteConcurrencyTest, TintSetWhileRenderThreadPaintsSharedImage) {
+    auto canvas = testsupport::solidImage(64, 64, 0xFF000000u);
+    auto g = testsupport::graphicsOn(canvas.get());
+    auto image = testsupport::solidImage(16, 16, 0xFF20A040u);
+    auto tinted = adopt(new engine::Sprite());
+    auto plain = adopt(new engine::Sprite());
+    tinted->setImage(image.get());
+    plain->setImage(image.get());
+    plain->setLocation(32, 32);
+
+    std::atomic<bool> done{false};
+    std::thread game([&] {
+        for (int i = 0; i < 2000; ++i) {
+            tinted->setTint(i % 129, i % 256, 0, 255 - i % 256);
+            tinted->setShadow(2, 2, i % 2 == 0);
+        }
+        done = true;
+    });
+    int frames = 0;
+    while (!done.load() || frames < 10) {
+        tinted->paint(*g);
+        plain->paint(*g);
+        ++frames;
+    }
+    game.join();
+    EXPECT_TRUE(image->getHasAlpha());
 }
