@@ -3,12 +3,11 @@
 #include "io/ResourceFileWriter.h"
 #include "support/ImageEncoders.h"
 #include "support/TempFolder.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 using lang::adopt;
 using lang::Image;
@@ -16,29 +15,10 @@ using testimages::Bytes;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
-
-std::string toolPath() {
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
-            "ripple-image")
-        .string();
-}
+using testsupport::ToolRun;
 
 ToolRun runTool(const std::string& arguments) {
-    const std::string command = "'" + toolPath() + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, ""};
-    if (!pipe)
-        return run;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runBuiltTool("ripple-image", arguments);
 }
 
 std::string quoted(const std::string& path) {
@@ -48,7 +28,7 @@ std::string quoted(const std::string& path) {
 class RippleImageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(toolPath()))
+        if (!std::filesystem::exists(testsupport::builtFile("ripple-image")))
             GTEST_SKIP() << "ripple-image is not built beside the tests";
     }
     testsupport::TempFolder dir;

@@ -1,37 +1,21 @@
 // The headless game's subcommands of ripple-sim, run as a user runs them.
 #include "support/IoTestSupport.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
+using testsupport::ToolRun;
 
+// Status -1 unless both the tool and the game's data it plays are built.
 ToolRun runSim(const std::string& arguments) {
-    std::filesystem::path folder =
-        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
-    ToolRun run{-1, ""};
-    if (!std::filesystem::exists(folder / "ripple-sim") ||
-        !std::filesystem::exists(folder / "ripple.bin"))
-        return run;
-    std::string command = "'" + (folder / "ripple-sim").string() + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    if (!std::filesystem::exists(testsupport::builtFile("ripple.bin")))
+        return {};
+    return testsupport::runBuiltTool("ripple-sim", arguments);
 }
 
 TEST(RippleSimGameTest, ScriptsAndReplaysAreCheckedBeforeTheGameRuns) {

@@ -1,36 +1,17 @@
 // Runs the ripple-sim tool built beside the test binary.
 #include "support/IoTestSupport.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
+using testsupport::ToolRun;
 
 ToolRun runSim(const std::string& arguments) {
-    std::string tool =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "ripple-sim")
-            .string();
-    ToolRun run{-1, ""};
-    if (!std::filesystem::exists(tool))
-        return run;
-    FILE* pipe = popen(("'" + tool + "' " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::runBuiltTool("ripple-sim", arguments);
 }
 
 // The released stream shows its tail and falling pressure; the line format
