@@ -394,8 +394,9 @@ void GameCanvas::endWalk(bool quiet) {
 bool GameCanvas::updateSprites(lang::Vector& list, SpriteWalk* walk, bool still) {
     Synchronized guard(&list);
     int time = frameCounter.load();
-    // Every frame visits every sprite, most of them standing still: the walk
-    // holds the list's lock once and reuses one rectangle.
+    // A full walk visits every sprite, most of them standing still, and a
+    // still frame only those the last full walk found unsettled; either way
+    // the list's lock is held once and one rectangle reused.
     lang::Rectangle scratch;
     bool changed = false;
     auto updateOne = [&](engine::SpriteBase* sprite) {
